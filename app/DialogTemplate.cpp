@@ -1,0 +1,189 @@
+#include "app/DialogTemplate.h"
+
+#include <vector>
+
+#include <wx/bitmap.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
+#include <wx/fontenum.h>
+#include <wx/image.h>
+#include <wx/mstream.h>
+#include <wx/radiobut.h>
+#include <wx/settings.h>
+#include <wx/statbmp.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/valtext.h>
+#include <wx/window.h>
+
+#include "app/EmbeddedResource.h"
+
+namespace {
+
+// Function-local so that registrations from other files' static objects never run
+// before the list exists.
+std::vector<const DialogTemplate*>& Registry()
+{
+    static std::vector<const DialogTemplate*> templates;
+    return templates;
+}
+
+wxString TextOf(const DialogControl& control)
+{
+    return control.text ? wxString(control.text) : wxString();
+}
+
+wxBitmap ProgramIcon()
+{
+    const EmbeddedResource png = FindEmbeddedResource("icon128_32.png");
+    if (png.size == 0)
+        return wxBitmap();
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
+    wxMemoryInputStream stream(png.data, png.size);
+    wxImage image(stream, wxBITMAP_TYPE_PNG);
+    return image.IsOk() ? wxBitmap(image) : wxBitmap();
+}
+
+long StaticAlignment(unsigned style)
+{
+    if (style & CS_CENTER)
+        return wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE;
+    if (style & CS_RIGHT)
+        return wxALIGN_RIGHT | wxST_NO_AUTORESIZE;
+    return wxST_NO_AUTORESIZE;
+}
+
+wxWindow* CreateControl(wxWindow* parent, const DialogControl& c, const wxRect& r)
+{
+    const wxWindowID id = c.id;
+    const wxString text = TextOf(c);
+    switch (c.kind)
+    {
+    case ControlKind::Static:
+    {
+        const wxString shown = (c.style & CS_NOPREFIX) ? wxControl::EscapeMnemonics(text) : text;
+        auto* label = new wxStaticText(parent, id, shown, r.GetPosition(), r.GetSize(),
+                                       StaticAlignment(c.style));
+        if (c.style & CS_CENTERIMAGE)
+        {
+            // Centre the text line vertically inside the template's rectangle.
+            const int lineHeight = label->GetBestSize().y;
+            if (lineHeight < r.height)
+                label->SetSize(r.x, r.y + (r.height - lineHeight) / 2, r.width, lineHeight);
+        }
+        return label;
+    }
+    case ControlKind::Edit:
+    {
+        long style = 0;
+        if (c.style & CS_READONLY)
+            style |= wxTE_READONLY;
+        if (c.style & CS_CENTER)
+            style |= wxTE_CENTRE;
+        if (c.style & CS_RIGHT)
+            style |= wxTE_RIGHT;
+        if (c.style & CS_NUMBER)
+            return new wxTextCtrl(parent, id, text, r.GetPosition(), r.GetSize(), style,
+                                  wxTextValidator(wxFILTER_DIGITS));
+        return new wxTextCtrl(parent, id, text, r.GetPosition(), r.GetSize(), style);
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton:
+    {
+        auto* button = new wxButton(parent, id, text, r.GetPosition(), r.GetSize());
+        if (c.kind == ControlKind::DefPushButton)
+            button->SetDefault();
+        return button;
+    }
+    case ControlKind::DropList:
+        // A template's height of a drop list includes its open list; the closed control
+        // takes its natural height.
+        return new wxChoice(parent, id, r.GetPosition(), wxSize(r.width, wxDefaultCoord), 0, nullptr,
+                            (c.style & CS_SORT) ? wxCB_SORT : 0);
+    case ControlKind::RadioButton:
+        return new wxRadioButton(parent, id, text, r.GetPosition(), r.GetSize(),
+                                 (c.style & CS_GROUP) ? wxRB_GROUP : 0);
+    case ControlKind::CheckBox:
+        return new wxCheckBox(parent, id, text, r.GetPosition(), r.GetSize());
+    case ControlKind::GroupBox:
+        return new wxStaticBox(parent, id, text, r.GetPosition(), r.GetSize());
+    case ControlKind::Icon:
+        return new wxStaticBitmap(parent, id, ProgramIcon(), r.GetPosition(), r.GetSize());
+    case ControlKind::Frame:
+    {
+        auto* frame = new wxWindow(parent, id, r.GetPosition(), r.GetSize());
+        frame->SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW));
+        return frame;
+    }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+DialogTemplateRegistration::DialogTemplateRegistration(const DialogTemplate& tmpl)
+{
+    Registry().push_back(&tmpl);
+}
+
+const DialogTemplate* FindDialogTemplate(int id)
+{
+    for (const DialogTemplate* tmpl : Registry())
+    {
+        if (tmpl->id == id)
+            return tmpl;
+    }
+    return nullptr;
+}
+
+wxFont DialogTemplateFont(int pointSize)
+{
+    wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    font.SetPointSize(pointSize);
+    // Hangul needs a face that has it; NanumGothic is the one the package list installs.
+    static const bool haveNanum = wxFontEnumerator::IsValidFacename("NanumGothic");
+    if (haveNanum)
+        font.SetFaceName("NanumGothic");
+    return font;
+}
+
+wxSize DialogBaseUnits(wxWindow* window, const wxFont& font)
+{
+    // The same measure wxWindow::ConvertDialogToPixels takes of its top-level window's
+    // font; here it is taken of the template's own font, so a page lays out the same
+    // whatever window hosts it.
+    int width = 0;
+    int height = 0;
+    window->GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", &width,
+                          &height, nullptr, nullptr, &font);
+    return wxSize((width / 26 + 1) / 2, height);
+}
+
+wxRect DialogUnitsToPixels(const wxRect& du, const wxSize& base)
+{
+    return wxRect(wxMulDivInt32(du.x, base.x, 4), wxMulDivInt32(du.y, base.y, 8),
+                  wxMulDivInt32(du.width, base.x, 4), wxMulDivInt32(du.height, base.y, 8));
+}
+
+wxSize BuildDialogTemplate(wxWindow* window, const DialogTemplate& tmpl)
+{
+    const wxFont font = DialogTemplateFont(tmpl.pointSize);
+    window->SetFont(font);
+    const wxSize base = DialogBaseUnits(window, font);
+    for (const DialogControl& c : tmpl.controls)
+    {
+        const wxRect r = DialogUnitsToPixels(wxRect(c.x, c.y, c.cx, c.cy), base);
+        wxWindow* control = CreateControl(window, c, r);
+        if (!control)
+            continue;
+        if (c.style & CS_DISABLED)
+            control->Disable();
+        if (c.style & CS_HIDDEN)
+            control->Hide();
+    }
+    window->SetClientSize(DialogUnitsToPixels(wxRect(0, 0, tmpl.cx, tmpl.cy), base).GetSize());
+    return base;
+}

@@ -1,0 +1,98 @@
+#include "support/GuiFixtures.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/utils.h>
+
+#include "app/AppProfile.h"
+
+void PumpEvents()
+{
+    for (int i = 0; i < 5; ++i)
+    {
+        wxTheApp->ProcessPendingEvents();
+        wxYield();
+        wxTheApp->ProcessIdle();
+    }
+}
+
+TempProfile::TempProfile()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "q310-profile-XXXXXX").string();
+    m_dir = mkdtemp(pattern.data()) ? pattern : std::string();
+    m_path = m_dir + "/profile.conf";
+    AppProfile::UseFile(wxString::FromUTF8(m_path));
+}
+
+TempProfile::~TempProfile()
+{
+    AppProfile::UseFile(wxString());
+    std::error_code ignored;
+    std::filesystem::remove_all(m_dir, ignored);
+}
+
+std::string TempProfile::Contents() const
+{
+    std::ifstream in(m_path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+MessageSink::MessageSink() : wxFrame(nullptr, wxID_ANY, "sink")
+{
+    for (const auto& type : {WM_APP_COMM_ERROR, WM_APP_OPEN_PORT, WM_APP_COMMAND_DONE,
+                             WM_APP_APPLY_GENERAL, WM_APP_APPLY_GPIO})
+        Bind(type, &MessageSink::OnMessage, this);
+    SetAppMainWindow(this);
+}
+
+MessageSink::~MessageSink() = default;  // the main-window reference is weak
+
+void MessageSink::OnMessage(AppMessageEvent& event)
+{
+    m_messages.push_back({event.GetEventType(), event.GetWParam(), event.GetLParam()});
+}
+
+size_t MessageSink::Count(wxEventType type) const
+{
+    size_t n = 0;
+    for (const Message& m : m_messages)
+        n += m.type == type;
+    return n;
+}
+
+int ExpectMessageBox::OnInvoked(wxMessageDialog* dialog) const
+{
+    ++m_shown->count;
+    m_shown->message = dialog->GetMessage();
+    m_shown->caption = dialog->GetCaption();
+    m_shown->style = dialog->GetMessageDialogStyle();
+    return wxExpectModal<wxMessageDialog>::OnInvoked(dialog);
+}
+
+ScopedLanguage::ScopedLanguage(StringTable::Language language)
+    : m_previous(StringTable::GetLanguage())
+{
+    StringTable::SetLanguage(language);
+}
+
+ScopedLanguage::~ScopedLanguage()
+{
+    StringTable::SetLanguage(m_previous);
+}
+
+GuiTest::GuiTest() : m_sink(new MessageSink)
+{
+}
+
+GuiTest::~GuiTest()
+{
+    m_sink->Destroy();
+    PumpEvents();
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+// Shared helpers of the GUI tests: event pumping, a private profile file, a window that
+// records the program's posted messages, and message boxes answered by wxTEST_DIALOG.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+#include <wx/msgdlg.h>
+#include <wx/testing.h>
+
+#include "app/AppMessageEvent.h"
+#include "app/res/StringTable.h"
+
+// Runs pending wx events (queued events, GTK events, idle) until nothing is left.
+void PumpEvents();
+
+// Points the per-user profile at a fresh file in a temporary directory for the test's life.
+class TempProfile
+{
+public:
+    TempProfile();
+    ~TempProfile();
+    TempProfile(const TempProfile&) = delete;
+    TempProfile& operator=(const TempProfile&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    // The file's text ("" when it does not exist).
+    std::string Contents() const;
+
+private:
+    std::string m_dir;
+    std::string m_path;
+};
+
+// A hidden top-level window that stands as the application's main window and records
+// every program message posted to it.
+class MessageSink : public wxFrame
+{
+public:
+    struct Message
+    {
+        wxEventType type;
+        uintptr_t wParam;
+        intptr_t lParam;
+    };
+
+    MessageSink();
+    ~MessageSink() override;
+
+    // The messages received so far (pump events first).
+    const std::vector<Message>& Messages() const { return m_messages; }
+    size_t Count(wxEventType type) const;
+
+private:
+    void OnMessage(AppMessageEvent& event);
+
+    std::vector<Message> m_messages;
+};
+
+// What a message box showed.
+struct ShownMessageBox
+{
+    int count = 0;
+    wxString message;
+    wxString caption;
+    long style = 0;
+};
+
+// A wxTEST_DIALOG expectation for one message box that records what it showed and
+// answers it with the given button id.
+class ExpectMessageBox : public wxExpectModal<wxMessageDialog>
+{
+public:
+    ExpectMessageBox(ShownMessageBox& shown, int answer = wxID_OK)
+        : wxExpectModal<wxMessageDialog>(answer), m_shown(&shown)
+    {
+    }
+
+protected:
+    int OnInvoked(wxMessageDialog* dialog) const override;
+
+private:
+    ShownMessageBox* m_shown;
+};
+
+// Forces a string-table language for a test's life.
+class ScopedLanguage
+{
+public:
+    explicit ScopedLanguage(StringTable::Language language);
+    ~ScopedLanguage();
+
+private:
+    StringTable::Language m_previous;
+};
+
+// Fixture with a private profile, Korean texts and a message sink as the main window.
+class GuiTest : public testing::Test
+{
+protected:
+    GuiTest();
+    ~GuiTest() override;
+
+    TempProfile m_profile;
+    ScopedLanguage m_language{StringTable::Language::Korean};
+    MessageSink* m_sink;
+};
