@@ -25,8 +25,12 @@ using SerialWriteCallback =
     std::function<void(std::shared_ptr<CSerialportMP>, std::error_code&, unsigned int)>;
 
 // One serial port driven asynchronously: one read always outstanding while open, and a
-// transmit queue written out at most 1024 bytes at a time. Completions run on the threads
-// of the io_context it was made on, serialised by a strand. Must live in a std::shared_ptr.
+// transmit queue written out at most 1024 bytes at a time until it is empty. Completions run
+// on the threads of the io_context it was made on, serialised by a strand. Must live in a
+// std::shared_ptr.
+//
+// Locks: m_rxMutex or m_txMutex first, then m_portMutex, which is held only around calls on
+// m_serialPort and never while a callback runs, so a callback may call Close().
 class CSerialportMP : public std::enable_shared_from_this<CSerialportMP>
 {
 public:
@@ -36,10 +40,12 @@ public:
     CSerialportMP& operator=(const CSerialportMP&) = delete;
 
     // Opens the port with PC-side line settings (parity 0 none, 1 odd, 2 even; stop bits
-    // 0 one, 1 one and a half, 2 two). UI thread.
+    // 0 one, 1 one and a half, 2 two) and starts with an empty transmit queue. On failure the
+    // port is left closed. UI thread.
     std::error_code Open(const std::string& portName, uint32_t baudRate, uint8_t characterSize,
                          uint8_t parity, uint8_t stopBits);
-    // Cancels pending I/O and closes the port; takes no lock, so a callback may call it.
+    // Cancels pending I/O and closes the port. Never waits for m_rxMutex or m_txMutex, so a
+    // callback may call it.
     void Close();
     // Appends bytes to the transmit queue and starts a write when none is in flight.
     void Write(const uint8_t* data, size_t length);
@@ -47,10 +53,20 @@ public:
     std::atomic<bool> m_isOpen{false};
 
 private:
-    void StartRead();
+    // Each handler carries the number of the connection that started it; a handler of an
+    // earlier connection (one that was closed, whatever reopened since) does nothing.
+    using Generation = std::uint64_t;
+
+    void StartRead(Generation generation);
     void StartWrite();  // m_txMutex held
-    void OnReadComplete(const std::error_code& error, std::size_t bytesTransferred);
-    void OnWriteComplete(const std::error_code& error, std::size_t bytesTransferred);
+    void OnReadComplete(Generation generation, const std::error_code& error,
+                        std::size_t bytesTransferred);
+    void OnWriteComplete(Generation generation, const std::error_code& error,
+                         std::size_t bytesTransferred);
+    bool IsCurrent(Generation generation) const;
+    // Opens the handle and applies the line settings; closes the handle again on failure.
+    std::error_code OpenHandle(const std::string& portName, uint32_t baudRate,
+                               uint8_t characterSize, uint8_t parity, uint8_t stopBits);
 
     std::vector<uint8_t> m_rxData;
     uint8_t m_readBuffer[1024];
@@ -69,6 +85,8 @@ public:
 private:
     asio::serial_port m_serialPort;
     asio::io_context::strand m_strand;
+    std::mutex m_portMutex;  // guards calls on m_serialPort
+    std::atomic<Generation> m_generation{0};  // raised by every successful Open
 
 public:
     SerialReadCallback m_onRead;
