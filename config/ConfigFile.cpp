@@ -1,0 +1,456 @@
+#include "config/ConfigFile.h"
+
+#include <rapidjson/encodedstream.h>
+#include <rapidjson/filereadstream.h>
+#include <rapidjson/prettywriter.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <iterator>
+#include <memory>
+
+#include "config/WideToAnsi.h"
+
+const JsonKeyDef ConfigFile::kKeyTable1[9] = {
+    {12, L"Num", rapidjson::kNullType},
+    {13, L"IoMode", rapidjson::kNullType},
+    {14, L"Config", rapidjson::kNullType},
+    {6, L"Baudrate", rapidjson::kNumberType},
+    {7, L"Parity", rapidjson::kNumberType},
+    {8, L"Stopbit", rapidjson::kNumberType},
+    {9, L"Databit", rapidjson::kNumberType},
+    {10, L"Configs", rapidjson::kNullType},
+    {11, L"Periodic Report", rapidjson::kNullType},
+};
+
+const JsonKeyDef ConfigFile::kKeyTable2[8] = {
+    {0, L"Operation Mode", rapidjson::kNullType},
+    {1, L"PAN ID", rapidjson::kNullType},
+    {2, L"Network Role", rapidjson::kNullType},
+    {3, L"RF Channel", rapidjson::kNullType},
+    {4, L"Quiet Mode", rapidjson::kNullType},
+    {5, L"UART", rapidjson::kNullType},
+    {15, L"Report Interval", rapidjson::kNumberType},
+    {16, L"Send Remote", rapidjson::kFalseType},
+};
+
+namespace {
+
+using WValue = WDocument::ValueType;
+using rapidjson::StringRef;
+
+constexpr char kModelName[] = "Q310D";
+constexpr wchar_t kModelNameW[] = L"Q310D";
+
+// The file's text is the same on every platform: line breaks are CR LF wherever it is
+// written. The writer only emits '\n' between tokens (inside strings it is escaped).
+class CrLfStringStream
+{
+public:
+    typedef char Ch;
+    explicit CrLfStringStream(std::string& out) : out_(out) {}
+    void Put(char c)
+    {
+        if (c == '\n')
+            out_.push_back('\r');
+        out_.push_back(c);
+    }
+    void Flush() {}
+
+private:
+    std::string& out_;
+};
+
+// An integral number as 64-bit two's complement, from which the items take their low bits.
+// A number with a fraction or an exponent, one outside the 64-bit range, or a value that is
+// no number at all has no sensible setting value and is refused.
+bool IntegerBits(const WValue& value, uint64_t& bits)
+{
+    if (value.IsInt64())
+        bits = static_cast<uint64_t>(value.GetInt64());
+    else if (value.IsUint64())
+        bits = value.GetUint64();
+    else
+        return false;
+    return true;
+}
+
+ConfigItem MakeItem(uint32_t kind)
+{
+    ConfigItem item{};
+    item.kind = kind;
+    return item;
+}
+
+void AddByteItem(std::vector<ConfigItem>& items, uint32_t kind, uint8_t ConfigItem::Value::*field,
+                 int value)
+{
+    ConfigItem item = MakeItem(kind);
+    item.value.*field = static_cast<uint8_t>(value);
+    items.push_back(item);
+}
+
+// "General": one item per valid member, in the order of the second key table.
+void ParseGeneral(const WValue& general, std::vector<ConfigItem>& items)
+{
+    for (int i = 0; i < 6; ++i)
+    {
+        const JsonKeyDef& key = ConfigFile::kKeyTable2[i];
+        const auto member = general.FindMember(key.name);
+        if (member == general.MemberEnd())
+            continue;
+        const WValue& value = member->value;
+        // The four numbers must be integers that fit 32 signed bits; items keep the low bits.
+        const bool isInt = value.IsInt();
+        switch (key.keyId)
+        {
+        case 0:  // "Operation Mode"
+            if (isInt)
+                AddByteItem(items, CommandId::SetOpMode, &ConfigItem::Value::opMode, value.GetInt());
+            break;
+        case 1:  // "PAN ID"
+            if (isInt)
+            {
+                ConfigItem item = MakeItem(CommandId::SetPanId);
+                item.value.panId = static_cast<uint16_t>(value.GetInt());
+                items.push_back(item);
+            }
+            break;
+        case 2:  // "Network Role"
+            if (isInt)
+                AddByteItem(items, CommandId::SetNetRole, &ConfigItem::Value::netRole, value.GetInt());
+            break;
+        case 3:  // "RF Channel"
+            if (isInt)
+                AddByteItem(items, CommandId::SetRfChannel, &ConfigItem::Value::rfChannel, value.GetInt());
+            break;
+        case 4:  // "Quiet Mode"
+            if (value.IsBool())
+                AddByteItem(items, CommandId::SetQuietMode, &ConfigItem::Value::quietMode, value.GetBool() ? 1 : 0);
+            break;
+        case 5:  // "UART": all four members or none
+        {
+            if (!value.IsObject())
+                break;
+            uint64_t bits[4];
+            bool complete = true;
+            for (int k = 0; k < 4 && complete; ++k)
+            {
+                const auto field = ConfigFile::FindTypedMember(value, ConfigFile::kKeyTable1[3 + k]);
+                complete = field != value.MemberEnd() && IntegerBits(field->value, bits[k]);
+            }
+            if (!complete)
+                break;
+            ConfigItem item = MakeItem(CommandId::SetUart);
+            item.value.uart.baud = static_cast<uint32_t>(bits[0]);
+            item.value.uart.parity = static_cast<uint8_t>(bits[1]);
+            item.value.uart.stopBits = static_cast<uint8_t>(bits[2]);
+            item.value.uart.dataBits = static_cast<uint8_t>(bits[3]);
+            items.push_back(item);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+// "Configs": one kind-15 item per object element that holds all three members.
+void ParseGpioConfigs(const WValue& configs, std::vector<ConfigItem>& items)
+{
+    for (const WValue& element : configs.GetArray())
+    {
+        if (!element.IsObject())
+            continue;
+        uint64_t bits[3];
+        bool complete = true;
+        for (int k = 0; k < 3 && complete; ++k)
+        {
+            const auto field = element.FindMember(ConfigFile::kKeyTable1[k].name);
+            complete = field != element.MemberEnd() && IntegerBits(field->value, bits[k]);
+        }
+        if (!complete)
+            continue;
+        ConfigItem item = MakeItem(CommandId::SetGpioConfig);
+        item.value.gpio.gpio = static_cast<uint8_t>(bits[0]);
+        item.value.gpio.ioMode = static_cast<uint8_t>(bits[1]);
+        item.value.gpio.config = static_cast<uint8_t>(bits[2]);
+        items.push_back(item);
+    }
+}
+
+void ParsePeriodicReport(const WValue& report, std::vector<ConfigItem>& items)
+{
+    const auto interval = ConfigFile::FindTypedMember(report, ConfigFile::kKeyTable2[6]);
+    const auto sendRemote = ConfigFile::FindTypedMember(report, ConfigFile::kKeyTable2[7]);
+    uint64_t bits = 0;
+    if (interval == report.MemberEnd() || sendRemote == report.MemberEnd() ||
+        !IntegerBits(interval->value, bits))
+        return;
+    ConfigItem item = MakeItem(CommandId::SetGpioPeriodic);
+    item.value.report.reportInterval = static_cast<uint32_t>(bits);
+    item.value.report.sendRemote = sendRemote->value.GetBool() ? 1 : 0;
+    items.push_back(item);
+}
+
+// Writes all of text to fd, resuming after signals and short writes.
+bool WriteAll(int fd, const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size())
+    {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Creates a new, empty file beside target (same directory, so a rename replaces the target
+// atomically) with the usual 0666 less the umask. Returns its descriptor, or -1.
+int CreateTemporaryBeside(const std::string& dir, const std::string& base, std::string& tempPath)
+{
+    static std::atomic<unsigned> counter{0};
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    // Leave room under the 255-byte name limit for the dot and the suffix.
+    const std::string stem = dir + "." + base.substr(0, 200) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        uint64_t seed = static_cast<uint64_t>(
+                            std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                        (static_cast<uint64_t>(::getpid()) << 32) ^ (counter++ * 0x9E3779B97F4A7C15ull);
+        std::string suffix;
+        for (int i = 0; i < 6; ++i, seed /= 36)
+            suffix.push_back(kLetters[seed % 36]);
+        tempPath = stem + suffix;
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Best effort: make the rename itself durable.
+void SyncDirectory(const std::string& dir)
+{
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+void ConfigFile::BuildDocument(const std::vector<ConfigItem>& items, rapidjson::Document& document)
+{
+    using rapidjson::Value;
+    auto& allocator = document.GetAllocator();
+    document.SetObject();
+    document.AddMember(StringRef("Model Name"), StringRef(kModelName), allocator);
+
+    Value general(rapidjson::kObjectType);
+    Value uart(rapidjson::kObjectType);
+    Value gpios(rapidjson::kObjectType);
+    Value configs(rapidjson::kArrayType);
+    Value report(rapidjson::kObjectType);
+
+    for (const ConfigItem& item : items)
+    {
+        const ConfigItem::Value& v = item.value;
+        switch (item.kind)
+        {
+        case CommandId::SetOpMode:
+            general.AddMember(StringRef("Operation Mode"), Value(unsigned{v.opMode}), allocator);
+            break;
+        case CommandId::SetNetRole:
+            general.AddMember(StringRef("Network Role"), Value(unsigned{v.netRole}), allocator);
+            break;
+        case CommandId::SetPanId:
+            general.AddMember(StringRef("PAN ID"), Value(unsigned{v.panId}), allocator);
+            break;
+        case CommandId::SetRfChannel:
+            general.AddMember(StringRef("RF Channel"), Value(unsigned{v.rfChannel}), allocator);
+            break;
+        case CommandId::SetQuietMode:
+            general.AddMember(StringRef("Quiet Mode"), Value(v.quietMode == 1), allocator);
+            break;
+        case CommandId::SetUart:
+            uart.AddMember(StringRef("Baudrate"), Value(unsigned{v.uart.baud}), allocator);
+            uart.AddMember(StringRef("Parity"), Value(unsigned{v.uart.parity}), allocator);
+            uart.AddMember(StringRef("Stopbit"), Value(unsigned{v.uart.stopBits}), allocator);
+            uart.AddMember(StringRef("Databit"), Value(unsigned{v.uart.dataBits}), allocator);
+            break;
+        case CommandId::SetGpioConfig:
+        {
+            Value entry(rapidjson::kObjectType);
+            entry.AddMember(StringRef("Num"), Value(unsigned{v.gpio.gpio}), allocator);
+            entry.AddMember(StringRef("IoMode"), Value(unsigned{v.gpio.ioMode}), allocator);
+            entry.AddMember(StringRef("Config"), Value(unsigned{v.gpio.config}), allocator);
+            configs.PushBack(entry, allocator);
+            break;
+        }
+        case CommandId::SetGpioPeriodic:
+            report.AddMember(StringRef("Report Interval"), Value(unsigned{v.report.reportInterval}),
+                             allocator);
+            report.AddMember(StringRef("Send Remote"), Value(v.report.sendRemote == 1), allocator);
+            break;
+        default:
+            break;
+        }
+    }
+
+    general.AddMember(StringRef("UART"), uart, allocator);
+    gpios.AddMember(StringRef("Configs"), configs, allocator);
+    gpios.AddMember(StringRef("Periodic Report"), report, allocator);
+    document.AddMember(StringRef("General"), general, allocator);
+    document.AddMember(StringRef("GPIOs"), gpios, allocator);
+}
+
+int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
+{
+    rapidjson::Document document;
+    std::string target;
+    // A path is converted exactly or not at all: a "?" in place of a character would
+    // write some other file than the one the user chose.
+    if (!WideToAnsiStrict(path, target))
+        return -1;
+    BuildDocument(items, document);
+
+    std::string text;
+    CrLfStringStream stream(text);
+    rapidjson::PrettyWriter<CrLfStringStream> writer(stream);
+    writer.SetIndent(' ', 4);
+    if (!document.Accept(writer))
+        return -2;
+
+    // Replace what a symbolic link points at, not the link itself.
+    struct stat st;
+    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+    {
+        if (char* resolved = ::realpath(target.c_str(), nullptr))
+        {
+            target = resolved;
+            ::free(resolved);
+        }
+    }
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode))
+        return -1;  // a directory or a device is not a configuration file to replace
+
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string base = target.substr(dir.size());
+    if (base.empty())
+        return -1;
+
+    std::string tempPath;
+    const int fd = CreateTemporaryBeside(dir, base, tempPath);
+    if (fd < 0)
+        return -1;
+    if (exists)
+        (void)::fchmod(fd, st.st_mode & 0777);  // keep the old file's permissions
+
+    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed)
+    {
+        ::unlink(tempPath.c_str());
+        return -2;
+    }
+    if (::rename(tempPath.c_str(), target.c_str()) != 0)
+    {
+        ::unlink(tempPath.c_str());
+        return -1;
+    }
+    SyncDirectory(dir);
+    return 0;
+}
+
+int ConfigFile::LoadDocument(const std::wstring& path, WDocument& doc)
+{
+    std::string narrow;
+    if (!WideToAnsiStrict(path, narrow))
+        return kCannotOpen;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(narrow.c_str(), "rbe"), &std::fclose);
+    if (!file)
+        return kCannotOpen;
+    struct stat st;
+    if (::fstat(::fileno(file.get()), &st) != 0 || S_ISDIR(st.st_mode))
+        return kCannotOpen;
+
+    char buffer[512];
+    rapidjson::FileReadStream bytes(file.get(), buffer, sizeof buffer);
+    rapidjson::AutoUTFInputStream<unsigned, rapidjson::FileReadStream> input(bytes, rapidjson::kUTF8);
+    // Parsed into a document of its own, so a refused file leaves doc as it was and an
+    // accepted one releases the memory of the previous document.
+    WDocument parsed;
+    parsed.ParseStream<rapidjson::kParseIterativeFlag, rapidjson::AutoUTF<unsigned>>(input);
+    // The stream reports a read error as the end of the file.
+    if (std::ferror(file.get()))
+        return kCannotOpen;
+    if (parsed.HasParseError())
+        return kNotJson;
+    doc.Swap(parsed);
+    return kLoaded;
+}
+
+int ConfigFile::ParseDocument(const WDocument& document, std::vector<ConfigItem>& items)
+{
+    if (!document.IsObject())
+        return -1;
+    items.clear();
+
+    const auto model = document.FindMember(L"Model Name");
+    if (model != document.MemberEnd())
+    {
+        if (!model->value.IsString())
+            return -3;
+        const std::size_t length = std::size(kModelNameW) - 1;
+        const wchar_t* name = model->value.GetString();
+        if (model->value.GetStringLength() != length || !std::equal(name, name + length, kModelNameW))
+            return -2;
+    }
+
+    const auto general = document.FindMember(L"General");
+    if (general != document.MemberEnd() && general->value.IsObject())
+        ParseGeneral(general->value, items);
+
+    const auto gpios = document.FindMember(L"GPIOs");
+    if (gpios == document.MemberEnd() || !gpios->value.IsObject())
+        return 0;
+    const WValue& g = gpios->value;
+    const auto configs = g.FindMember(kKeyTable1[7].name);
+    if (configs != g.MemberEnd() && configs->value.IsArray())
+        ParseGpioConfigs(configs->value, items);
+    const auto report = g.FindMember(kKeyTable1[8].name);
+    if (report != g.MemberEnd() && report->value.IsObject())
+        ParsePeriodicReport(report->value, items);
+    return 0;
+}
+
+WDocument::ConstMemberIterator ConfigFile::FindTypedMember(const WDocument::ValueType& object,
+                                                           const JsonKeyDef& key)
+{
+    const auto member = object.FindMember(key.name);
+    if (member == object.MemberEnd())
+        return object.MemberEnd();
+    const uint32_t type = member->value.GetType();
+    const auto isBoolType = [](uint32_t t) { return t == rapidjson::kFalseType || t == rapidjson::kTrueType; };
+    if (isBoolType(type) && isBoolType(key.expectedType))
+        return member;
+    return type == key.expectedType ? member : object.MemberEnd();
+}

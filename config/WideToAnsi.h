@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+// Narrows a wide string to the user's locale encoding (the current LC_CTYPE; UTF-8 in
+// practice). A character the encoding cannot represent becomes "?"; an empty input gives
+// an empty output. Used for text that only has to be close enough, like a port name.
+void WideToAnsi(const std::wstring& in, std::string& out);
+
+// The same conversion for a file path, where a substituted "?" would silently name another
+// file: fails (false, out empty) when a character cannot be represented or the text holds
+// a NUL, which no path can contain.
+bool WideToAnsiStrict(const std::wstring& in, std::string& out);
