@@ -283,6 +283,11 @@ struct OutOfRangeCase
     const char* text;
 };
 
+void PrintTo(const OutOfRangeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class OutOfRangeOptionTest : public SerialPortTest,
                              public testing::WithParamInterface<OutOfRangeCase>
 {
@@ -336,6 +341,11 @@ struct RefusedCase
     uint8_t stopBits;
     asio::error::basic_errors error;
 };
+
+void PrintTo(const RefusedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class RefusedOptionTest : public SerialPortTest, public testing::WithParamInterface<RefusedCase>
 {
