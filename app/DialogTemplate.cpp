@@ -1,6 +1,9 @@
 #include "app/DialogTemplate.h"
 
+#include <algorithm>
 #include <vector>
+
+#include <dlfcn.h>
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
@@ -28,6 +31,44 @@ std::vector<const DialogTemplate*>& Registry()
 {
     static std::vector<const DialogTemplate*> templates;
     return templates;
+}
+
+// The templates were drawn for controls about 12 to 14 dialog units high and for drop
+// lists whose arrow takes little room; GTK's default theme pads its buttons, entries and
+// combo boxes far beyond that. A style sheet for the whole program trims the padding so
+// that the controls fit the templates' rectangles. GTK is reached through the symbols that
+// wx has already loaded (the program is built without GTK's headers).
+void ApplyCompactControlStyle()
+{
+    static bool applied = false;
+    if (applied)
+        return;
+    applied = true;
+    using ProviderNew = void* (*)();
+    using LoadFromData = int (*)(void*, const char*, long, void**);
+    using ScreenGetDefault = void* (*)();
+    using AddProvider = void (*)(void*, void*, unsigned);
+    auto providerNew = reinterpret_cast<ProviderNew>(dlsym(RTLD_DEFAULT, "gtk_css_provider_new"));
+    auto loadFromData =
+        reinterpret_cast<LoadFromData>(dlsym(RTLD_DEFAULT, "gtk_css_provider_load_from_data"));
+    auto screenGetDefault =
+        reinterpret_cast<ScreenGetDefault>(dlsym(RTLD_DEFAULT, "gdk_screen_get_default"));
+    auto addProvider = reinterpret_cast<AddProvider>(
+        dlsym(RTLD_DEFAULT, "gtk_style_context_add_provider_for_screen"));
+    if (!providerNew || !loadFromData || !screenGetDefault || !addProvider)
+        return;
+    void* screen = screenGetDefault();
+    void* provider = providerNew();
+    if (!screen || !provider)
+        return;
+    static const char kCss[] =
+        "button { padding: 1px 4px; min-height: 0; min-width: 0; }\n"
+        "combobox button.combo { padding: 0 2px 0 4px; min-height: 0; }\n"
+        "combobox arrow { min-width: 12px; min-height: 12px; }\n"
+        "entry { padding: 0 3px; min-height: 0; }\n";
+    loadFromData(provider, kCss, -1, nullptr);
+    constexpr unsigned kApplicationPriority = 600;  // GTK_STYLE_PROVIDER_PRIORITY_APPLICATION
+    addProvider(screen, provider, kApplicationPriority);
 }
 
 wxString TextOf(const DialogControl& control)
@@ -67,12 +108,23 @@ wxWindow* CreateControl(wxWindow* parent, const DialogControl& c, const wxRect& 
         const wxString shown = (c.style & CS_NOPREFIX) ? wxControl::EscapeMnemonics(text) : text;
         auto* label = new wxStaticText(parent, id, shown, r.GetPosition(), r.GetSize(),
                                        StaticAlignment(c.style));
+        // Hangul in the platform's font can be wider than the template allowed; a label
+        // grows (about its alignment) rather than wrap or clip.
+        const int textWidth = label->GetBestSize().x;
+        if (textWidth > r.width)
+        {
+            const int grow = textWidth - r.width;
+            const int x = (c.style & CS_CENTER) ? r.x - grow / 2 : (c.style & CS_RIGHT) ? r.x - grow : r.x;
+            label->SetSize(x, r.y, textWidth, r.height);
+        }
         if (c.style & CS_CENTERIMAGE)
         {
             // Centre the text line vertically inside the template's rectangle.
             const int lineHeight = label->GetBestSize().y;
-            if (lineHeight < r.height)
-                label->SetSize(r.x, r.y + (r.height - lineHeight) / 2, r.width, lineHeight);
+            const wxRect placed = label->GetRect();
+            if (lineHeight < placed.height)
+                label->SetSize(placed.x, placed.y + (placed.height - lineHeight) / 2, placed.width,
+                               lineHeight);
         }
         return label;
     }
@@ -99,10 +151,16 @@ wxWindow* CreateControl(wxWindow* parent, const DialogControl& c, const wxRect& 
         return button;
     }
     case ControlKind::DropList:
+    {
         // A template's height of a drop list includes its open list; the closed control
         // takes its natural height.
-        return new wxChoice(parent, id, r.GetPosition(), wxSize(r.width, wxDefaultCoord), 0, nullptr,
-                            (c.style & CS_SORT) ? wxCB_SORT : 0);
+        auto* choice = new wxChoice(parent, id, r.GetPosition(), wxSize(r.width, wxDefaultCoord), 0,
+                                    nullptr, (c.style & CS_SORT) ? wxCB_SORT : 0);
+        // GTK may measure it before the dialog's font reached it; keep room for a line of text.
+        const int height = std::max(choice->GetBestSize().y, parent->GetCharHeight() + 8);
+        choice->SetSize(wxSize(r.width, height));
+        return choice;
+    }
     case ControlKind::RadioButton:
         return new wxRadioButton(parent, id, text, r.GetPosition(), r.GetSize(),
                                  (c.style & CS_GROUP) ? wxRB_GROUP : 0);
@@ -170,6 +228,7 @@ wxRect DialogUnitsToPixels(const wxRect& du, const wxSize& base)
 
 wxSize BuildDialogTemplate(wxWindow* window, const DialogTemplate& tmpl)
 {
+    ApplyCompactControlStyle();
     const wxFont font = DialogTemplateFont(tmpl.pointSize);
     window->SetFont(font);
     const wxSize base = DialogBaseUnits(window, font);

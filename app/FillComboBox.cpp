@@ -2,6 +2,13 @@
 
 #include <wx/ctrlsub.h>
 
+const ComboRow kBaudrateRows[14] = {
+    {L"300", 300},       {L"600", 600},       {L"1200", 1200},     {L"2400", 2400},
+    {L"4800", 4800},     {L"9600", 9600},     {L"14400", 14400},   {L"19200", 19200},
+    {L"38400", 38400},   {L"57600", 57600},   {L"115200", 115200}, {L"230400", 230400},
+    {L"460800", 460800}, {L"921600", 921600},
+};
+
 int AddComboItem(wxControlWithItems* combo, const wchar_t* text, uint32_t value)
 {
     return combo->Append(wxString(text), reinterpret_cast<void*>(static_cast<uintptr_t>(value)));

@@ -12,6 +12,9 @@ struct ComboRow
     uint32_t value;
 };
 
+// The 14 baud rates from 300 to 921600, the same in the PC's and in the modem's encoding.
+extern const ComboRow kBaudrateRows[14];
+
 // Empties combo and adds the rows in order, each with its value as item data; selects the
 // last row whose value equals current (none: no selection). Nothing happens without a
 // combo box or its window.

@@ -21,6 +21,24 @@ void PumpEvents()
     }
 }
 
+bool SaveWindowShot(wxWindow* window, const std::string& path)
+{
+    // Give the X server time to map and paint the window (there is no window manager).
+    for (int i = 0; i < 40; ++i)
+    {
+        window->Refresh();
+        window->Update();
+        PumpEvents();
+        wxMilliSleep(15);
+    }
+    // ImageMagick reads the screen as the server holds it (wxScreenDC may lag behind).
+    const wxRect r = window->GetScreenRect();
+    const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                                std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                                std::to_string(r.y) + " +repage '" + path + "'";
+    return std::system(command.c_str()) == 0;
+}
+
 TempProfile::TempProfile()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "q310-profile-XXXXXX").string();

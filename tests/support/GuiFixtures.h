@@ -18,6 +18,9 @@
 // Runs pending wx events (queued events, GTK events, idle) until nothing is left.
 void PumpEvents();
 
+// Saves what the screen shows of window (its frame included) as a PNG file.
+bool SaveWindowShot(wxWindow* window, const std::string& path);
+
 // Points the per-user profile at a fresh file in a temporary directory for the test's life.
 class TempProfile
 {

@@ -1,0 +1,69 @@
+// Pictures of the dialogs and pages in both languages, for looking at the layout.
+// Disabled by default; run with --gtest_also_run_disabled_tests --gtest_filter='*Screenshots*'.
+// The directory comes from Q310_SHOTS_DIR (default: the working directory).
+
+#include <cstdlib>
+#include <string>
+
+#include <wx/frame.h>
+
+#include "app/ComConfigDlg.h"
+#include "app/GeneralInfoPage.h"
+#include "app/GpioConfigPage.h"
+#include "support/GuiFixtures.h"
+
+namespace {
+
+std::string ShotPath(const std::string& name, StringTable::Language language)
+{
+    const char* dir = std::getenv("Q310_SHOTS_DIR");
+    return std::string(dir && *dir ? dir : ".") + "/" + name +
+           (language == StringTable::Language::Korean ? "-ko" : "-en") + ".png";
+}
+
+class Screenshots : public GuiTest, public testing::WithParamInterface<StringTable::Language>
+{
+};
+
+TEST_P(Screenshots, DISABLED_ComConfigDlg)
+{
+    ScopedLanguage language(GetParam());
+    ComConfigDlg dlg;
+    ASSERT_TRUE(dlg.CreateFromTemplate());
+    dlg.OnInitDialog();
+    dlg.Show();
+    EXPECT_TRUE(SaveWindowShot(&dlg, ShotPath("com-config", GetParam())));
+    dlg.Hide();
+}
+
+template <typename Page>
+void ShootPage(const std::string& name, StringTable::Language language, bool enable)
+{
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "page");
+    auto* page = new Page;
+    ASSERT_TRUE(page->Create(frame));
+    page->EnableControls(enable);
+    frame->SetClientSize(page->GetSize());
+    frame->Show();
+    EXPECT_TRUE(SaveWindowShot(page, ShotPath(name, language)));
+    frame->Destroy();
+}
+
+TEST_P(Screenshots, DISABLED_Pages)
+{
+    ScopedLanguage language(GetParam());
+    ShootPage<GeneralInfoPage>("general-page", GetParam(), true);
+    ShootPage<GpioConfigPage>("gpio-page", GetParam(), true);
+    ShootPage<GeneralInfoPage>("general-page-disabled", GetParam(), false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, Screenshots,
+                         testing::Values(StringTable::Language::Korean,
+                                         StringTable::Language::English),
+                         [](const testing::TestParamInfo<StringTable::Language>& info) {
+                             return std::string(info.param == StringTable::Language::Korean
+                                                    ? "Korean"
+                                                    : "English");
+                         });
+
+}  // namespace
