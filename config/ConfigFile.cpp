@@ -253,6 +253,55 @@ void SyncDirectory(const std::string& dir)
     ::close(fd);
 }
 
+// Deeper than any configuration file nests (root, "GPIOs", "Configs", element).
+constexpr unsigned kMaxNesting = 64;
+
+// Hands the parser's events on to the document being built, and refuses nesting deeper
+// than kMaxNesting, so a hostile file is refused like any other unreadable one instead of
+// costing memory for nothing.
+class NestingLimit
+{
+public:
+    using Ch = WDocument::Ch;
+    explicit NestingLimit(WDocument& doc) : m_doc(doc) {}
+
+    bool Null() { return m_doc.Null(); }
+    bool Bool(bool b) { return m_doc.Bool(b); }
+    bool Int(int i) { return m_doc.Int(i); }
+    bool Uint(unsigned u) { return m_doc.Uint(u); }
+    bool Int64(int64_t i) { return m_doc.Int64(i); }
+    bool Uint64(uint64_t u) { return m_doc.Uint64(u); }
+    bool Double(double d) { return m_doc.Double(d); }
+    bool RawNumber(const Ch* s, rapidjson::SizeType n, bool copy) { return m_doc.RawNumber(s, n, copy); }
+    bool String(const Ch* s, rapidjson::SizeType n, bool copy) { return m_doc.String(s, n, copy); }
+    bool Key(const Ch* s, rapidjson::SizeType n, bool copy) { return m_doc.Key(s, n, copy); }
+    bool StartObject() { return ++m_depth <= kMaxNesting && m_doc.StartObject(); }
+    bool EndObject(rapidjson::SizeType n) { --m_depth; return m_doc.EndObject(n); }
+    bool StartArray() { return ++m_depth <= kMaxNesting && m_doc.StartArray(); }
+    bool EndArray(rapidjson::SizeType n) { --m_depth; return m_doc.EndArray(n); }
+
+private:
+    WDocument& m_doc;
+    unsigned m_depth = 0;
+};
+
+// Fills a document from the stream through NestingLimit (see WDocument::Populate).
+template <typename Stream>
+struct LimitedParse
+{
+    Stream& input;
+    rapidjson::ParseResult result;
+
+    bool operator()(WDocument& doc)
+    {
+        NestingLimit handler(doc);
+        rapidjson::GenericReader<rapidjson::AutoUTF<unsigned>, rapidjson::UTF16<>> reader;
+        // Iterative: a deeply nested text must not exhaust the stack before the limit is seen.
+        result = reader.Parse<rapidjson::kParseIterativeFlag>(input, handler);
+        return !result.IsError();
+    }
+};
+
 }  // namespace
 
 void ConfigFile::BuildDocument(const std::vector<ConfigItem>& items, rapidjson::Document& document)
@@ -398,11 +447,12 @@ int ConfigFile::LoadDocument(const std::wstring& path, WDocument& doc)
     // Parsed into a document of its own, so a refused file leaves doc as it was and an
     // accepted one releases the memory of the previous document.
     WDocument parsed;
-    parsed.ParseStream<rapidjson::kParseIterativeFlag, rapidjson::AutoUTF<unsigned>>(input);
+    LimitedParse<decltype(input)> parse{input, {}};
+    parsed.Populate(parse);
     // The stream reports a read error as the end of the file.
     if (std::ferror(file.get()))
         return kCannotOpen;
-    if (parsed.HasParseError())
+    if (parse.result.IsError())
         return kNotJson;
     doc.Swap(parsed);
     return kLoaded;

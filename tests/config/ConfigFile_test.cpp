@@ -403,25 +403,26 @@ TEST(ConfigFileLoad, MissingFileOrDirectoryCannotBeOpened)
     EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir.path()), doc), ConfigFile::kCannotOpen);
 }
 
-TEST(ConfigFileLoad, DeepNestingNeitherOverflowsTheStackNorHidesTheSettings)
+TEST(ConfigFileLoad, DeepNestingIsRefusedAsUnreadableWithoutOverflowingTheStack)
 {
     constexpr std::size_t kDepth = 1000000;
     const std::string open(kDepth, '['), close(kDepth, ']');
     TempDir dir;
     WDocument doc;
-    std::vector<ConfigItem> items{Item(99)};
+    doc.Parse(L"{\"kept\": 1}");
 
-    WriteBytes(dir / "a.json", open);
-    EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir / "a.json"), doc), ConfigFile::kNotJson);
+    for (const std::string& text : {open, open + close, "{\"Junk\": " + open + close + ", \"General\": {}}"})
+    {
+        WriteBytes(dir / "a.json", text);
+        EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir / "a.json"), doc), ConfigFile::kNotJson);
+        EXPECT_TRUE(doc.IsObject() && doc.HasMember(L"kept"));  // a refused file changes nothing
+    }
 
-    // Balanced, it is valid JSON, and the root is no object.
-    WriteBytes(dir / "a.json", open + close);
+    // Nesting as deep as a real file, and somewhat deeper, still loads.
+    WriteBytes(dir / "a.json", "{\"Junk\": " + std::string(40, '[') + std::string(40, ']') +
+                                   ", \"General\": {\"PAN ID\": 7}}");
     ASSERT_EQ(ConfigFile::LoadDocument(Wide(dir / "a.json"), doc), ConfigFile::kLoaded);
-    EXPECT_EQ(ConfigFile::ParseDocument(doc, items), -1);
-
-    // Inside a member nobody reads, it is ignored like any other.
-    WriteBytes(dir / "a.json", "{\"Junk\": " + open + close + ", \"General\": {\"PAN ID\": 7}}");
-    ASSERT_EQ(ConfigFile::LoadDocument(Wide(dir / "a.json"), doc), ConfigFile::kLoaded);
+    std::vector<ConfigItem> items;
     EXPECT_EQ(ConfigFile::ParseDocument(doc, items), 0);
     EXPECT_EQ(items, std::vector<ConfigItem>{PanId(7)});
 }
