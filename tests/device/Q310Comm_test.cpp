@@ -345,6 +345,19 @@ TEST_F(Q310CommLine, UnsolicitedLinesAndStrayBytesDoNotEndATransaction)
     EXPECT_EQ(record->type, ResponseType::QuietMode);
 }
 
+TEST_F(Q310CommLine, LateReplyAfterStrayBytesStillEndsTheWait)
+{
+    modem.StaySilent("AT+QM?", 1);
+    std::future<uint32_t> result = std::async(std::launch::async, [this] {
+        return Run("AT+QM?\r", CommandId::QueryQuietMode)->type;
+    });
+    ASSERT_TRUE(modem.WaitForCommands(1, 2000ms));
+    modem.Send("\x01\xff\n");
+    std::this_thread::sleep_for(30ms);  // let the stray bytes arrive on their own
+    modem.Send("noise\r\n\r\n+QM,1\r\n");
+    EXPECT_EQ(result.get(), ResponseType::QuietMode);
+}
+
 TEST_F(Q310CommLine, ReplySplitAcrossManyReadsIsReassembled)
 {
     modem.SetChunking(3, 2ms);
