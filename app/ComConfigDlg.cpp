@@ -153,6 +153,15 @@ void ComConfigDlg::OnBnClickedOk(wxCommandEvent&)
     EndDialog(IDOK);
 }
 
+void ComConfigDlg::EndDialog(int result)
+{
+    SetReturnCode(result);
+    if (IsModal())
+        EndModal(result);
+    else
+        Hide();
+}
+
 void ComConfigDlg::OnBnClickedCancel(wxCommandEvent&)
 {
     EndDialog(IDCANCEL);

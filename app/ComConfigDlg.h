@@ -53,6 +53,8 @@ public:
 private:
     void DoDataExchange();
     void InitComboBoxes();
+    // Ends a modal run with result; outside one, records the result and hides the window.
+    void EndDialog(int result);
     // Stores the selected row's value under a profile value name (nothing without a selection).
     void WriteSelectedValue(const wxChoice* combo, const wchar_t* valueName);
 

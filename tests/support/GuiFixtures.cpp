@@ -6,6 +6,10 @@
 #include <sstream>
 
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/radiobut.h>
+#include <wx/textctrl.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 
@@ -19,6 +23,59 @@ void PumpEvents()
         wxYield();
         wxTheApp->ProcessIdle();
     }
+}
+
+namespace {
+
+wxWindow* Find(wxWindow* root, int id)
+{
+    wxWindow* control = root->FindWindow(id);
+    EXPECT_NE(control, nullptr) << "no control " << id;
+    return control;
+}
+
+void Notify(wxWindow* control, wxEventType type, int value)
+{
+    wxCommandEvent event(type, control->GetId());
+    event.SetEventObject(control);
+    event.SetInt(value);
+    control->ProcessWindowEvent(event);
+}
+
+}  // namespace
+
+void ClickButton(wxWindow* root, int id)
+{
+    if (wxWindow* button = Find(root, id))
+        Notify(button, wxEVT_BUTTON, 0);
+}
+
+void ChooseItem(wxWindow* root, int id, int index)
+{
+    auto* choice = wxDynamicCast(Find(root, id), wxChoice);
+    ASSERT_NE(choice, nullptr);
+    choice->SetSelection(index);
+    Notify(choice, wxEVT_CHOICE, index);
+}
+
+void ClickRadio(wxWindow* root, int id)
+{
+    auto* radio = wxDynamicCast(Find(root, id), wxRadioButton);
+    ASSERT_NE(radio, nullptr);
+    radio->SetValue(true);
+    Notify(radio, wxEVT_RADIOBUTTON, 1);
+}
+
+wxString TextOf(wxWindow* root, int id)
+{
+    wxWindow* control = Find(root, id);
+    if (!control)
+        return wxString();
+    if (auto* choice = wxDynamicCast(control, wxChoice))
+        return choice->GetStringSelection();
+    if (auto* text = wxDynamicCast(control, wxTextCtrl))
+        return text->GetValue();
+    return control->GetLabel();
 }
 
 bool SaveWindowShot(wxWindow* window, const std::string& path)

@@ -18,6 +18,14 @@
 // Runs pending wx events (queued events, GTK events, idle) until nothing is left.
 void PumpEvents();
 
+// Acts as the user would on control id below root: the control changes and its
+// notification is sent (button click, drop-list choice, radio click, check-box toggle).
+void ClickButton(wxWindow* root, int id);
+void ChooseItem(wxWindow* root, int id, int index);
+void ClickRadio(wxWindow* root, int id);
+// The text of control id below root.
+wxString TextOf(wxWindow* root, int id);
+
 // Saves what the screen shows of window (its frame included) as a PNG file.
 bool SaveWindowShot(wxWindow* window, const std::string& path);
 

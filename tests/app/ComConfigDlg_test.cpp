@@ -1,0 +1,172 @@
+#include "app/ComConfigDlg.h"
+
+#include <filesystem>
+#include <initializer_list>
+
+#include <wx/choice.h>
+
+#include "app/AppProfile.h"
+#include "app/res/ResourceIds.h"
+#include "support/GuiFixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ComConfigDlgTest : public GuiTest
+{
+protected:
+    ComConfigDlgTest()
+    {
+        std::string pattern = (fs::temp_directory_path() / "q310-sysfs-XXXXXX").string();
+        m_sysfs = mkdtemp(pattern.data()) ? pattern : std::string();
+        fs::create_directories(m_sysfs + "/class/tty");
+        m_dlg.SetPortListRoots(m_sysfs, "/dev");
+    }
+    ~ComConfigDlgTest() override
+    {
+        m_dlg.Hide();
+        std::error_code ignored;
+        fs::remove_all(m_sysfs, ignored);
+    }
+
+    // Ports the machine has: ttys with a driver behind them.
+    void AddPorts(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            fs::create_directories(m_sysfs + "/class/tty/" + name + "/device");
+    }
+
+    // Opens the dialog as DoModal would, without the modal loop.
+    void Open()
+    {
+        ASSERT_TRUE(m_dlg.CreateFromTemplate());
+        m_dlg.OnInitDialog();
+    }
+
+    std::vector<wxString> PortItems() const
+    {
+        std::vector<wxString> items;
+        for (unsigned i = 0; i < m_dlg.m_comboPort->GetCount(); ++i)
+            items.push_back(m_dlg.m_comboPort->GetString(i));
+        return items;
+    }
+
+    std::string m_sysfs;
+    ComConfigDlg m_dlg;
+};
+
+TEST_F(ComConfigDlgTest, AFirstRunWithAnEmptyProfileSelectsTheDefaults)
+{
+    AddPorts({"ttyUSB0", "ttyS0"});
+    Open();
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_PORT), "/dev/ttyS0");
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_BAUDRATE), "9600");
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_PARITY), "None");
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_STOPBIT), "1");
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_DATABIT), "8 bits");
+    ClickButton(&m_dlg, IDOK);
+    EXPECT_EQ(m_dlg.GetReturnCode(), IDOK);
+    EXPECT_EQ(m_dlg.m_settings.portName, L"/dev/ttyS0");
+    EXPECT_EQ(m_dlg.m_settings.baudRate, 9600u);
+    EXPECT_EQ(m_dlg.m_settings.dataBits, 8);
+    EXPECT_EQ(m_dlg.m_settings.parity, 0);
+    EXPECT_EQ(m_dlg.m_settings.stopBits, 0);
+    // Nothing was chosen, so nothing was written.
+    EXPECT_EQ(m_profile.Contents(), "");
+}
+
+TEST_F(ComConfigDlgTest, PortsAreListedInStringOrderAndTheFirstIsTakenWhenTheStoredOneIsMissing)
+{
+    AddPorts({"COM3", "COM10"});
+    Open();
+    EXPECT_EQ(PortItems(), (std::vector<wxString>{"/dev/COM10", "/dev/COM3"}));
+    EXPECT_EQ(m_dlg.m_comboPort->GetSelection(), 0);
+    ClickButton(&m_dlg, IDOK);
+    EXPECT_EQ(m_dlg.m_settings.portName, L"/dev/COM10");
+}
+
+TEST_F(ComConfigDlgTest, TheStoredPortNameMatchesCaseSensitively)
+{
+    AddPorts({"COM3", "COM10"});
+    AppProfile::WriteProfileString("Default Values", "Serial port name", "/dev/com3");
+    Open();
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_PORT), "/dev/COM10");
+
+    AppProfile::WriteProfileString("Default Values", "Serial port name", "/dev/COM3");
+    m_dlg.OnInitDialog();
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_PORT), "/dev/COM3");
+    // The matching name is taken at once, even without OK.
+    EXPECT_EQ(m_dlg.m_settings.portName, L"/dev/COM3");
+}
+
+TEST_F(ComConfigDlgTest, AChoiceIsStoredAtOnceEvenWhenTheDialogIsCancelled)
+{
+    AddPorts({"ttyS0", "ttyUSB0"});
+    Open();
+    ChooseItem(&m_dlg, IDC_COMBO_PARITY, 2);  // "Even"
+    ChooseItem(&m_dlg, IDC_COMBO_PORT, 1);    // "/dev/ttyUSB0"
+    ClickButton(&m_dlg, IDCANCEL);
+    EXPECT_EQ(m_dlg.GetReturnCode(), IDCANCEL);
+    EXPECT_EQ(AppProfile::GetProfileInt("Default Values", "Serial port parity", -1), 2);
+    EXPECT_EQ(AppProfile::GetProfileString("Default Values", "Serial port name", ""), "/dev/ttyUSB0");
+    EXPECT_EQ(m_dlg.m_settings.parity, 0);  // Cancel takes nothing over
+
+    m_dlg.OnInitDialog();
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_PARITY), "Even");
+    EXPECT_EQ(TextOf(&m_dlg, IDC_COMBO_PORT), "/dev/ttyUSB0");
+}
+
+TEST_F(ComConfigDlgTest, EachLineSettingIsStoredInThePcsEncodingUnderItsName)
+{
+    Open();
+    ChooseItem(&m_dlg, IDC_COMBO_STOPBIT, 1);  // "2"
+    ChooseItem(&m_dlg, IDC_COMBO_BAUDRATE, 13);
+    ChooseItem(&m_dlg, IDC_COMBO_DATABIT, 0);
+    EXPECT_EQ(AppProfile::GetProfileInt("Default Values", "Serial port stopbit", -1), 2);
+    EXPECT_EQ(AppProfile::GetProfileInt("Default Values", "Serial port buadrate", -1), 921600);
+    EXPECT_EQ(AppProfile::GetProfileInt("Default Values", "Serial port databit", -1), 7);
+    ClickButton(&m_dlg, IDOK);
+    EXPECT_EQ(m_dlg.m_settings.stopBits, 2);
+    EXPECT_EQ(m_dlg.m_settings.baudRate, 921600u);
+    EXPECT_EQ(m_dlg.m_settings.dataBits, 7);
+}
+
+TEST_F(ComConfigDlgTest, AStoredValueNoRowHasLeavesNoSelectionAndOkKeepsThePreviousValue)
+{
+    Open();
+    ChooseItem(&m_dlg, IDC_COMBO_STOPBIT, 1);
+    ClickButton(&m_dlg, IDOK);
+    ASSERT_EQ(m_dlg.m_settings.stopBits, 2);
+
+    AppProfile::WriteProfileInt("Default Values", "Serial port stopbit", 1);  // 1.5: no row
+    AppProfile::WriteProfileInt("Default Values", "Serial port buadrate", 12345);
+    m_dlg.OnInitDialog();
+    EXPECT_EQ(m_dlg.m_comboStopbit->GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(m_dlg.m_comboBaudrate->GetSelection(), wxNOT_FOUND);
+    ClickButton(&m_dlg, IDOK);
+    EXPECT_EQ(m_dlg.m_settings.stopBits, 2);
+    EXPECT_EQ(m_dlg.m_settings.baudRate, 9600u);
+    EXPECT_EQ(AppProfile::GetProfileInt("Default Values", "Serial port stopbit", -1), 1);
+}
+
+TEST_F(ComConfigDlgTest, OkWithoutAnyPortEndsTheModalRunAndKeepsThePortName)
+{
+    int result = 0;
+    m_dlg.CallAfter([this] { ClickButton(&m_dlg, IDOK); });
+    result = m_dlg.DoModal();
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(m_dlg.m_comboPort->GetCount(), 0u);
+    EXPECT_EQ(m_dlg.m_settings.portName, L"/dev/ttyS0");
+}
+
+TEST_F(ComConfigDlgTest, TheTitleComesFromTheStringTableOfTheRunningLanguage)
+{
+    Open();
+    EXPECT_EQ(m_dlg.GetTitle(), wxString(L"Q310 접속 설정"));
+    ScopedLanguage english(StringTable::Language::English);
+    m_dlg.OnInitDialog();
+    EXPECT_EQ(m_dlg.GetTitle(), "Configuring parameters for communication with device");
+}
+
+}  // namespace
