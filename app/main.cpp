@@ -1,0 +1,3 @@
+#include "app/CLumvexQ310DConfiguratorApp.h"
+
+wxIMPLEMENT_APP(CLumvexQ310DConfiguratorApp);
