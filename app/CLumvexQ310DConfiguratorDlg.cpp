@@ -1,5 +1,6 @@
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 
+#include <algorithm>
 #include <string>
 
 #include <wx/button.h>
@@ -240,8 +241,19 @@ bool CLumvexQ310DConfiguratorDlg::InitTabs()
     if (!m_advPage->Create(m_tabCtrl))
         return failed();
 
+    // GTK's tabs stand taller than those the template was drawn for: the tab control
+    // grows until the pages get the height they were designed with, and the window with it.
+    int extra = 0;
+    for (const wxWindow* page : {static_cast<wxWindow*>(m_generalPage), static_cast<wxWindow*>(m_gpioPage)})
+        extra = std::max(extra, m_tabCtrl->CalcSizeFromPage(page->GetSize()).y - rect.height);
+
     m_tabCtrl->AddPage(m_generalPage, LoadString(IDS_TAB_GENERAL));
     m_tabCtrl->AddPage(m_gpioPage, LoadString(IDS_TAB_GPIO));
+    if (extra > 0)
+    {
+        m_tabCtrl->SetSize(rect.width, rect.height + extra);
+        SetClientSize(GetClientSize() + wxSize(0, extra));
+    }
 
     InitStatusBar();
     InitToolBar();

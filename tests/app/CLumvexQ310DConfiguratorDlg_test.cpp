@@ -1,9 +1,13 @@
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 
+#include <cstdlib>
+#include <string>
+
 #include <wx/button.h>
 #include <wx/choice.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
+#include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
@@ -115,13 +119,28 @@ TEST_F(MainDialogTest, TemplateControlsSitBelowTheBarsAndTheWindowGrowsByThem)
             << "control " << c.id;
     }
 
-    // The tab control took the placeholder's place.
-    EXPECT_EQ(m_dlg->m_tabCtrl->GetRect(), m_dlg->m_tabFrame->GetRect());
+    // The tab control took the placeholder's place, taller by what GTK's tabs need more so
+    // that the pages keep their designed height.
+    const wxRect tabs = m_dlg->m_tabCtrl->GetRect();
+    const wxRect placeholder = m_dlg->m_tabFrame->GetRect();
+    EXPECT_EQ(tabs.GetPosition(), placeholder.GetPosition());
+    EXPECT_EQ(tabs.width, placeholder.width);
+    const int tabGrowth = tabs.height - placeholder.height;
+    EXPECT_GE(tabGrowth, 0);
+    for (const DialogTemplate* page : {&kDialogTemplate107, &kDialogTemplate103})
+    {
+        const wxSize designedPage = DialogUnitsToPixels(wxRect(0, 0, page->cx, page->cy), base).GetSize();
+        const wxWindow* shown = page == &kDialogTemplate107 ? static_cast<wxWindow*>(m_dlg->m_generalPage)
+                                                            : static_cast<wxWindow*>(m_dlg->m_gpioPage);
+        m_dlg->m_tabCtrl->SetSelection(page == &kDialogTemplate107 ? 0 : 1);
+        PumpEvents();
+        EXPECT_GE(shown->GetSize().y, designedPage.y) << page->id;
+    }
 
     const wxSize designedClient =
         DialogUnitsToPixels(wxRect(0, 0, kDialogTemplate102.cx, kDialogTemplate102.cy), base).GetSize();
     const wxSize client = m_dlg->GetClientSize();
-    EXPECT_EQ(client, designedClient + wxSize(0, menuHeight + toolHeight + statusHeight));
+    EXPECT_EQ(client, designedClient + wxSize(0, menuHeight + toolHeight + tabGrowth + statusHeight));
 
     EXPECT_EQ(m_dlg->m_menuBar->GetPosition(), wxPoint(0, 0));
     EXPECT_EQ(m_dlg->m_toolBar->GetPosition(), wxPoint(0, menuHeight));
@@ -336,6 +355,33 @@ TEST_P(MainDialogLanguageTest, ToolBarButtonsCarryTheMenuCommandsAndTheirTextsAs
     }
     const bool korean = GetParam() == StringTable::Language::Korean;
     EXPECT_EQ(bar->GetToolShortHelp(ID_APP_EXIT), korean ? L"종료" : L"Exit");
+}
+
+// Pictures for looking at the layout; run with --gtest_also_run_disabled_tests. The
+// directory comes from Q310_SHOTS_DIR (default: the working directory).
+TEST_P(MainDialogLanguageTest, DISABLED_Screenshots)
+{
+    ScopedLanguage language(GetParam());
+    Open();
+    const char* dir = std::getenv("Q310_SHOTS_DIR");
+    const std::string prefix = std::string(dir && *dir ? dir : ".") + "/";
+    const std::string suffix = GetParam() == StringTable::Language::Korean ? "-ko.png" : "-en.png";
+    EXPECT_TRUE(SaveWindowShot(m_dlg, prefix + "main-dialog" + suffix));
+
+    // As a device read leaves it (texts set here by hand).
+    m_dlg->EnableControls(true, true);
+    m_dlg->m_addressEdit->SetValue("00:12:4B:00:1A:2C:3D:4E");
+    m_dlg->m_firmwareEdit->SetValue("1.0.3");
+    m_dlg->m_statusText->SetLabel(L"ACTIVE, 설정 모드");
+    m_dlg->m_statusBar->SetStatusText("/dev/ttyUSB0, 115200, No parity, 1 stopbit, 8bit", 0);
+    EXPECT_TRUE(SaveWindowShot(m_dlg, prefix + "main-dialog-connected" + suffix));
+    m_dlg->m_tabCtrl->SetSelection(1);
+    EXPECT_TRUE(SaveWindowShot(m_dlg, prefix + "main-dialog-gpio" + suffix));
+
+    CAboutDlg about(m_dlg);
+    about.Show();
+    EXPECT_TRUE(SaveWindowShot(&about, prefix + "about" + suffix));
+    about.Hide();
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, MainDialogLanguageTest,
