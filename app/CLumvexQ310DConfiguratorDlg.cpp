@@ -1,10 +1,17 @@
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <thread>
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/dcclient.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/mstream.h>
@@ -23,9 +30,11 @@
 #include "app/EmbeddedResource.h"
 #include "app/GeneralInfoPage.h"
 #include "app/GpioConfigPage.h"
+#include "app/WaitCursor.h"
 #include "app/res/Menu139.h"
 #include "app/res/ResourceIds.h"
 #include "app/res/StringTable.h"
+#include "config/WideToAnsi.h"
 
 namespace {
 
@@ -432,8 +441,130 @@ void CLumvexQ310DConfiguratorDlg::OnAppExit(wxCommandEvent&)
 
 // --- Connecting and closing ---
 
+namespace {
+
+// Time-outs of the worker's steps.
+constexpr uint32_t kStepTimeoutMs = 2000;
+constexpr uint32_t kGpioQueryTimeoutMs = 4000;
+constexpr uint32_t kResetTimeoutMs = 1000;
+
+const wchar_t kCommProblemText[] = L"COM 포트에 문제가 발생했습니다.";
+
+const wchar_t* ParityWord(uint8_t parity)
+{
+    switch (parity)
+    {
+    case 0:
+        return L"No parity";
+    case 1:
+        return L"Odd parity";
+    case 2:
+        return L"Even parity";
+    default:
+        return L"";
+    }
+}
+
+const wchar_t* StopBitsWord(uint8_t stopBits)
+{
+    switch (stopBits)
+    {
+    case 0:
+        return L"1 stopbit";
+    case 1:
+        return L"1.5 stopbit";
+    case 2:
+        return L"2 stopbit";
+    default:
+        return L"";
+    }
+}
+
+const wchar_t* DataBitsWord(uint8_t dataBits)
+{
+    switch (dataBits)
+    {
+    case 7:
+        return L"7bit";
+    case 8:
+        return L"8bit";
+    default:
+        return L"";
+    }
+}
+
+// Text in the user's locale encoding (the modem's version, the system's error texts).
+wxString FromLocale(const std::string& text)
+{
+    const std::string upToNul = text.substr(0, text.find('\0'));
+    return wxString(upToNul.c_str(), wxConvLibc);
+}
+
+}  // namespace
+
+wxString CLumvexQ310DConfiguratorDlg::FormatConnectionText(const SerialPortSettings& settings)
+{
+    return wxString::Format(L"%s, %u, %s, %s, %s", wxString(settings.portName),
+                            static_cast<unsigned>(settings.baudRate), ParityWord(settings.parity),
+                            StopBitsWord(settings.stopBits), DataBitsWord(settings.dataBits));
+}
+
+bool CLumvexQ310DConfiguratorDlg::Destroy()
+{
+    m_windowAlive.exchange(false);
+    return wxDialog::Destroy();
+}
+
+void CLumvexQ310DConfiguratorDlg::BeginWaitCursor()
+{
+    if (m_waitCursorOn)
+        return;
+    m_waitCursorOn = true;
+    WaitCursor::Begin();
+}
+
+void CLumvexQ310DConfiguratorDlg::EndWaitCursor()
+{
+    if (!m_waitCursorOn)
+        return;
+    m_waitCursorOn = false;
+    WaitCursor::End();
+}
+
 void CLumvexQ310DConfiguratorDlg::OnOpenSerialPort(AppMessageEvent&)
 {
+    if (!m_windowAlive)
+        return;
+    if (IsPortOpen())
+    {
+        ClosePort();
+        EnableControls(true, false);
+        return;
+    }
+
+    const SerialPortSettings& settings = m_comConfigDlg.m_settings;
+    std::string portName;
+    WideToAnsi(settings.portName, portName);
+    portName = portName.substr(0, portName.find('\0'));
+    const std::error_code error = m_comm.Open(portName, settings.baudRate, settings.dataBits,
+                                              settings.parity, settings.stopBits);
+    if (error)
+    {
+        // The system's own words say why: no such device, no permission, busy, ...
+        const wxString text = wxString::Format(L"%s: %s", LoadString(IDS_PORT_OPEN_FAILED),
+                                               FromLocale(error.message()));
+        AfxMessageBox(text, MB_ICONERROR);
+        return;
+    }
+
+    // No worker runs here: every earlier one was joined by ClosePort.
+    m_commandQueue = std::deque<int>();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_worker = std::thread(&CLumvexQ310DConfiguratorDlg::CommandWorker, this);
+
+    if (m_statusBar)
+        m_statusBar->SetStatusText(FormatConnectionText(settings), 0);
+    RequestCommand(WorkerCommand::ReadDeviceInfo);
 }
 
 void CLumvexQ310DConfiguratorDlg::OnSerialPortConfig(wxCommandEvent&)
@@ -446,21 +577,53 @@ void CLumvexQ310DConfiguratorDlg::OnSerialPortConfig(wxCommandEvent&)
 
 void CLumvexQ310DConfiguratorDlg::ClosePort()
 {
+    const bool windowAlive = m_windowAlive;
+    if (IsPortOpen())
+    {
+        m_comm.Close();
+        if (windowAlive && m_statusBar)
+            m_statusBar->SetStatusText(LoadString(IDS_PORT_CLOSED), 0);
+    }
+    if (m_worker.joinable())
+    {
+        // Waits for a running command, which fails at its next step now that the port is
+        // closed, and for the worker to take the quit command.
+        PostCommand(WorkerCommand::Quit, true);
+        m_worker.join();
+    }
+    EndWaitCursor();
+    m_busy.exchange(false);
+    if (windowAlive)
+    {
+        if (m_statusText)
+            m_statusText->SetLabel(wxEmptyString);
+        if (m_addressEdit)
+            m_addressEdit->SetValue(wxEmptyString);
+        if (m_firmwareEdit)
+            m_firmwareEdit->SetValue(wxEmptyString);
+    }
 }
 
 void CLumvexQ310DConfiguratorDlg::PostNcDestroy()
 {
+    m_windowAlive.exchange(false);
     ClosePort();
 }
 
 void CLumvexQ310DConfiguratorDlg::OnCommError(Q310Comm* comm, std::error_code& error)
 {
+    // I/O thread: only hand the error to the UI thread.
     if (comm == &m_comm && IsPortOpen())
         PostAppMessage(this, WM_APP_COMM_ERROR, static_cast<uintptr_t>(error.value()), 0);
 }
 
 void CLumvexQ310DConfiguratorDlg::OnCommErrorMsg(AppMessageEvent&)
 {
+    if (!m_windowAlive || !IsPortOpen())
+        return;
+    ClosePort();
+    EnableControls(false, true);
+    AfxMessageBox(kCommProblemText, MB_OK);
 }
 
 bool CLumvexQ310DConfiguratorDlg::IsPortOpen() const
@@ -508,46 +671,534 @@ void CLumvexQ310DConfiguratorDlg::EnableToolBarButton(int commandId, bool enable
 
 // --- Command worker ---
 
-void CLumvexQ310DConfiguratorDlg::PostCommand(int, bool)
+void CLumvexQ310DConfiguratorDlg::PostCommand(int command, bool clearFirst)
 {
+    std::lock_guard<std::mutex> lock(m_queueMutex);
+    if (clearFirst)
+        m_commandQueue = std::deque<int>();
+    m_commandQueue.push_back(command);
+    m_queueCv.notify_all();
 }
 
 void CLumvexQ310DConfiguratorDlg::CommandWorker()
 {
+    // The queue stays locked while commands run; only the wait for an empty queue lets go.
+    std::unique_lock<std::mutex> lock(m_queueMutex);
+    for (;;)
+    {
+        m_queueCv.wait(lock, [this] { return !m_commandQueue.empty(); });
+        const int command = m_commandQueue.front();
+        m_commandQueue.pop_front();
+
+        // The cursor belongs to the UI thread: ask it there, and only while still busy
+        // (a close may have ended the busy state before the request is served).
+        m_busy.exchange(true);
+        CallAfter([this] {
+            if (m_busy && m_windowAlive)
+                BeginWaitCursor();
+        });
+
+        int result = 0;
+        switch (command)
+        {
+        case WorkerCommand::Quit:
+            return;
+        case WorkerCommand::ReadDeviceInfo:
+            result = ReadDeviceInfo();
+            break;
+        case WorkerCommand::ApplyGeneral:
+            result = ApplyGeneral();
+            break;
+        case WorkerCommand::ApplyGpio:
+            result = ApplyGpio();
+            break;
+        case WorkerCommand::ApplyConfigFile:
+            result = ApplyConfigFile();
+            break;
+        case WorkerCommand::RestartDevice:
+            result = RestartDevice();
+            break;
+        case WorkerCommand::FactoryReset:
+            result = FactoryReset();
+            break;
+        default:
+            m_busy.exchange(false);
+            CallAfter([this] {
+                if (!m_busy)
+                    EndWaitCursor();
+            });
+            continue;
+        }
+        PostCommandDone(command, result);
+    }
+}
+
+void CLumvexQ310DConfiguratorDlg::PostCommandDone(int command, int result)
+{
+    if (m_windowAlive)
+        PostAppMessage(this, WM_APP_COMMAND_DONE, static_cast<uintptr_t>(command), result);
+}
+
+Q310ResponsePtr CLumvexQ310DConfiguratorDlg::Send(const char* text, uint32_t commandId,
+                                                  uint32_t timeoutMs)
+{
+    return m_comm.Transact(text, static_cast<uint16_t>(std::strlen(text)), commandId, timeoutMs);
+}
+
+uint32_t CLumvexQ310DConfiguratorDlg::SendFormatted(uint32_t commandId, const char* format,
+                                                    unsigned a, unsigned b, unsigned c, unsigned d)
+{
+    char line[64];
+    std::snprintf(line, sizeof line, format, a, b, c, d);
+    return Send(line, commandId, kStepTimeoutMs)->type;
+}
+
+int CLumvexQ310DConfiguratorDlg::ReadDeviceInfo()
+{
+    // The pings only wake the modem up; what they answer decides nothing.
+    if (Send("AT\r", CommandId::Ping, kStepTimeoutMs)->type == ResponseType::Error)
+        Send("AT\r", CommandId::Ping, kStepTimeoutMs);
+
+    const Q310ResponsePtr quiet = Send("AT+QM?\r", CommandId::QueryQuietMode, kStepTimeoutMs);
+    if (quiet->type != ResponseType::QuietMode)
+        return 1;
+    const Q310ResponsePtr info = Send("AT+INFO?\r", CommandId::QueryInfo, kStepTimeoutMs);
+    if (info->type != ResponseType::Info)
+        return 1;
+    const Q310ResponsePtr net = Send("AT+NETINFO?\r", CommandId::QueryNetInfo, kStepTimeoutMs);
+    if (net->type != ResponseType::NetInfo)
+        return 1;
+    const Q310ResponsePtr gpio = Send("AT+GPIOC?\r", CommandId::QueryGpioConfig, kGpioQueryTimeoutMs);
+    if (gpio->type != ResponseType::GpioConfig)
+        return 1;
+    const Q310ResponsePtr report = Send("AT+GPIOP?\r", CommandId::QueryGpioPeriodic, kStepTimeoutMs);
+    if (report->type != ResponseType::GpioPeriodic)
+        return 1;
+    const Q310ResponsePtr version = Send("AT+VER?\r", CommandId::QueryVersion, kStepTimeoutMs);
+    if (version->type != ResponseType::Version)
+        return 1;
+
+    // Every query answered: take them all at once.
+    struct GpioTable
+    {
+        GpioEntry gpio[kGpioCount];
+    };
+    const GpioTable gpioTable = gpio->PayloadAs<GpioTable>();
+    m_deviceInfo.quietMode = quiet->payloadLength >= 1 && quiet->payload[0] != 0 ? 1 : 0;
+    m_deviceInfo.info = info->PayloadAs<InfoData>();
+    m_deviceInfo.net = net->PayloadAs<NetInfo>();
+    std::memcpy(m_deviceInfo.gpio, gpioTable.gpio, sizeof m_deviceInfo.gpio);
+    m_deviceInfo.report = report->PayloadAs<PeriodicReport>();
+    m_firmwareVersion =
+        FromLocale(std::string(reinterpret_cast<const char*>(version->payload), version->payloadLength));
+    return 0;
+}
+
+int CLumvexQ310DConfiguratorDlg::ApplyGeneral()
+{
+    const GeneralInfoValues values = m_generalPage->m_values;
+    if (m_deviceInfo.quietMode != 0 &&
+        SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 0) != ResponseType::Ok)
+        return 1;
+    if (SendFormatted(CommandId::SetOpMode, "AT+OPMODE=%u\r", values.info.opMode) != ResponseType::Ok)
+        return 1;
+    if (m_comm.SetPanId(values.net.panId) != ResponseType::Ok)
+        return 1;
+    if (SendFormatted(CommandId::SetPhyId, "AT+PHYID=%u\r", values.net.phyId) != ResponseType::Ok)
+        return 1;
+    if (SendFormatted(CommandId::SetRfChannel, "AT+RFCH=%u\r", values.net.rfChannel) != ResponseType::Ok)
+        return 1;
+    if (SendFormatted(CommandId::SetNetRole, "AT+NETROLE=%u\r", values.info.netRole) != ResponseType::Ok)
+        return 1;
+    if (SendFormatted(CommandId::SetUart, "AT+UART=%u,%u,%u,%u\r", values.uart.baud,
+                      values.uart.stopBits, values.uart.parity, values.uart.dataBits) != ResponseType::Ok)
+        return 1;
+    // Going quiet, the modem may not answer; only silence while asked to speak is a failure.
+    const uint32_t closing = SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", values.quietMode);
+    if (closing == ResponseType::Timeout && values.quietMode == 0)
+        return 1;
+    m_deviceInfo.quietMode = values.quietMode;
+    return 0;
+}
+
+int CLumvexQ310DConfiguratorDlg::ApplyGpio()
+{
+    const GpioSettings settings = m_gpioPage->m_settings;
+    const bool quiet = m_deviceInfo.quietMode != 0;
+    if (quiet && SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 0) != ResponseType::Ok)
+        return 1;
+    for (const GpioEntry& entry : settings.gpio)
+    {
+        if (m_comm.SetGpioConfig(entry) != ResponseType::Ok)
+            return 1;
+    }
+    if (SendFormatted(CommandId::SetGpioPeriodic, "AT+GPIOP=%u,%u\r", settings.report.reportInterval,
+                      settings.report.sendRemote) != ResponseType::Ok)
+        return 1;
+    if (quiet)
+    {
+        const uint32_t closing = SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 1);
+        if (closing != ResponseType::Ok && closing != ResponseType::Timeout)
+            return 1;
+    }
+    return 0;
+}
+
+int CLumvexQ310DConfiguratorDlg::ApplyConfigFile()
+{
+    const bool quiet = m_deviceInfo.quietMode != 0;
+    if (quiet && SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 0) != ResponseType::Ok)
+        return 1;
+
+    int failure = 0;
+    bool quietItemSeen = false;
+    uint8_t quietItemValue = 0;
+    for (const ConfigItem& item : m_fileItems)
+    {
+        const ConfigItem::Value& v = item.value;
+        bool ok = true;
+        int code = 0;
+        switch (item.kind)
+        {
+        case CommandId::SetUart:
+            code = 6;
+            ok = SendFormatted(CommandId::SetUart, "AT+UART=%u,%u,%u,%u\r", v.uart.baud, v.uart.stopBits,
+                               v.uart.parity, v.uart.dataBits) == ResponseType::Ok;
+            break;
+        case CommandId::SetPanId:
+            code = 5;
+            ok = m_comm.SetPanId(v.panId) == ResponseType::Ok;
+            break;
+        case CommandId::SetNetRole:
+            code = 3;
+            ok = SendFormatted(CommandId::SetNetRole, "AT+NETROLE=%u\r", v.netRole) == ResponseType::Ok;
+            break;
+        case CommandId::SetRfChannel:
+            code = 4;
+            ok = SendFormatted(CommandId::SetRfChannel, "AT+RFCH=%u\r", v.rfChannel) == ResponseType::Ok;
+            break;
+        case CommandId::SetGpioConfig:
+            code = 7;
+            ok = m_comm.SetGpioConfig(v.gpio) == ResponseType::Ok;
+            break;
+        case CommandId::SetGpioPeriodic:
+            code = 8;
+            ok = SendFormatted(CommandId::SetGpioPeriodic, "AT+GPIOP=%u,%u\r", v.report.reportInterval,
+                               v.report.sendRemote) == ResponseType::Ok;
+            break;
+        case CommandId::SetOpMode:
+            code = 2;
+            ok = SendFormatted(CommandId::SetOpMode, "AT+OPMODE=%u\r", v.opMode) == ResponseType::Ok;
+            break;
+        case CommandId::SetQuietMode:
+            // Sent last, so that the modem answers every item before it goes quiet.
+            quietItemSeen = true;
+            quietItemValue = v.quietMode;
+            break;
+        default:
+            break;
+        }
+        if (!ok)
+        {
+            failure = code;
+            break;
+        }
+    }
+
+    if (quiet || quietItemSeen)
+    {
+        const uint8_t value = quietItemSeen ? quietItemValue : m_deviceInfo.quietMode;
+        if (SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", value) == ResponseType::Timeout &&
+            value == 0)
+            return 1;
+        m_deviceInfo.quietMode = value;
+    }
+    return failure;
+}
+
+int CLumvexQ310DConfiguratorDlg::RestartDevice()
+{
+    Send("ATZ\r", CommandId::Restart, kResetTimeoutMs);
+    return 0;
+}
+
+int CLumvexQ310DConfiguratorDlg::FactoryReset()
+{
+    Send("AT&F\r", CommandId::FactoryReset, kResetTimeoutMs);
+    return 0;
 }
 
 // --- Device commands ---
 
+void CLumvexQ310DConfiguratorDlg::RequestCommand(int command)
+{
+    // Whether a command is pending is read before queuing: once queued, the worker may
+    // take it and set the flag itself before this thread looks, and the controls would
+    // then stay enabled during the command.
+    const bool wasBusy = m_busy;
+    PostCommand(command, false);
+    if (!wasBusy)
+    {
+        BeginWaitCursor();
+        m_busy.exchange(true);
+        EnableControls(false, true);
+    }
+}
+
 void CLumvexQ310DConfiguratorDlg::OnApplyGeneral(AppMessageEvent&)
 {
+    if (IsPortOpen())
+        RequestCommand(WorkerCommand::ApplyGeneral);
 }
 
 void CLumvexQ310DConfiguratorDlg::OnApplyGpio(AppMessageEvent&)
 {
+    if (IsPortOpen())
+        RequestCommand(WorkerCommand::ApplyGpio);
 }
 
 void CLumvexQ310DConfiguratorDlg::OnBnClickedRestart(wxCommandEvent&)
 {
+    if (IsPortOpen())
+        RequestCommand(WorkerCommand::RestartDevice);
 }
 
 void CLumvexQ310DConfiguratorDlg::OnBnClickedFactoryReset(wxCommandEvent&)
 {
+    if (IsPortOpen())
+        RequestCommand(WorkerCommand::FactoryReset);
 }
 
-void CLumvexQ310DConfiguratorDlg::OnCommandDone(AppMessageEvent&)
+wxString CLumvexQ310DConfiguratorDlg::FormatExtAddress(const InfoData& info)
 {
+    const uint8_t* a = info.extAddress;
+    return wxString::Format("%02X:%02X:%02X:%02X:%02X:%02X:%02X:%02X", a[7], a[6], a[5], a[4], a[3],
+                            a[2], a[1], a[0]);
+}
+
+wxString CLumvexQ310DConfiguratorDlg::FormatStateText(const InfoData& info)
+{
+    const wxString word = info.state == 0 ? L"ACTIVE" : L"INACTIVE";
+    return info.modeFlag != 0 ? wxString::Format(L"%s", word) : wxString::Format(L"%s, 설정 모드", word);
+}
+
+GeneralInfoValues CLumvexQ310DConfiguratorDlg::BuildGeneralValues(const DeviceInfo& device,
+                                                                  const SerialPortSettings& pc)
+{
+    GeneralInfoValues values{};
+    values.info = device.info;
+    values.net = device.net;
+    // The modem numbers parity and stop bits differently from the PC.
+    values.uart.baud = pc.baudRate;
+    values.uart.parity = pc.parity == 1 ? 2 : pc.parity == 2 ? 1 : 0;
+    values.uart.stopBits = pc.stopBits == 2 ? 1 : 0;
+    values.uart.dataBits = pc.dataBits == 7 ? 7 : 8;
+    values.uart.pad = 0;
+    values.quietMode = device.quietMode;
+    return values;
+}
+
+void CLumvexQ310DConfiguratorDlg::ShowDevice()
+{
+    if (m_addressEdit)
+        m_addressEdit->SetValue(FormatExtAddress(m_deviceInfo.info));
+    if (m_firmwareEdit)
+        m_firmwareEdit->SetValue(m_firmwareVersion);
+    if (m_generalPage)
+    {
+        m_generalPage->SetSettings(BuildGeneralValues(m_deviceInfo, m_comConfigDlg.m_settings));
+        m_generalPage->EnableControls(true);
+    }
+    if (m_gpioPage)
+    {
+        std::memcpy(m_gpioPage->m_settings.gpio, m_deviceInfo.gpio, sizeof m_deviceInfo.gpio);
+        m_gpioPage->m_settings.report = m_deviceInfo.report;
+        if (m_gpioPage->m_editPeriod)
+            m_gpioPage->m_editPeriod->SetValue(
+                wxString::Format("%u", static_cast<unsigned>(m_deviceInfo.report.reportInterval)));
+        if (m_gpioPage->m_checkSendRemote)
+            m_gpioPage->m_checkSendRemote->SetValue(m_deviceInfo.report.sendRemote != 0);
+        m_gpioPage->ShowSettings();
+        m_gpioPage->EnableControls(true);
+    }
+    if (m_statusText)
+        m_statusText->SetLabel(FormatStateText(m_deviceInfo.info));
+}
+
+void CLumvexQ310DConfiguratorDlg::Reconnect()
+{
+    ClosePort();
+    EnableControls(false, true);
+    if (m_comConfigDlg.DoModal(this) == IDOK)
+        PostAppMessage(this, WM_APP_OPEN_PORT, 0, 0);
+}
+
+void CLumvexQ310DConfiguratorDlg::OnCommandDone(AppMessageEvent& event)
+{
+    if (!m_windowAlive)
+        return;
+    const int command = static_cast<int>(event.GetWParam());
+    const intptr_t result = event.GetLParam();
+
+    // A result that arrives after an I/O error closed the port leaves the controls off.
+    EnableControls(IsPortOpen(), true);
+    EndWaitCursor();
+    m_busy.exchange(false);
+
+    switch (command)
+    {
+    case WorkerCommand::ReadDeviceInfo:
+        if (result == 0)
+        {
+            ShowDevice();
+        }
+        else
+        {
+            AfxMessageBox(LoadString(IDS_DEVICE_NO_RESPONSE), MB_OK);
+            ClosePort();
+            EnableControls(false, true);
+        }
+        break;
+    case WorkerCommand::ApplyGeneral:
+        if (result == 0)
+            AfxMessageBox(LoadString(IDS_GENERAL_APPLY_DONE), MB_ICONINFORMATION);
+        else
+            AfxMessageBox(LoadString(IDS_GENERAL_APPLY_FAILED), MB_ICONERROR);
+        break;
+    case WorkerCommand::ApplyGpio:
+        if (result == 0)
+            AfxMessageBox(LoadString(IDS_GPIO_APPLY_DONE), MB_ICONINFORMATION);
+        else
+            AfxMessageBox(LoadString(IDS_GPIO_APPLY_FAILED), MB_ICONERROR);
+        break;
+    case WorkerCommand::ApplyConfigFile:
+        if (result == 0)
+        {
+            AfxMessageBox(LoadString(IDS_CONFIG_APPLY_DONE) +
+                              wxString::Format(L"\r\n실행된 AT 명령어: %u\r\n",
+                                               static_cast<unsigned>(m_fileItems.size())),
+                          MB_ICONINFORMATION);
+            PostCommand(WorkerCommand::RestartDevice, false);
+        }
+        else
+        {
+            AfxMessageBox(LoadString(IDS_CONFIG_APPLY_FAILED), MB_ICONERROR);
+            PostCommand(WorkerCommand::ReadDeviceInfo, false);
+        }
+        BeginWaitCursor();
+        EnableControls(false, true);
+        break;
+    case WorkerCommand::RestartDevice:
+    case WorkerCommand::FactoryReset:
+        Reconnect();
+        break;
+    default:
+        break;
+    }
 }
 
 // --- Configuration files ---
 
+wxString CLumvexQ310DConfiguratorDlg::FileDialogFilter(const wxString& filter)
+{
+    // "name|pattern|name|pattern||": the names as written, the patterns without the
+    // blanks around them (GTK would take them as part of the pattern).
+    wxArrayString parts = wxSplit(filter, '|', '\0');
+    while (!parts.empty() && parts.back().empty())
+        parts.pop_back();
+    wxString result;
+    for (size_t i = 0; i < parts.size(); ++i)
+    {
+        wxString part = parts[i];
+        if (i % 2 == 1)
+            part.Trim(true).Trim(false);
+        if (i > 0)
+            result += '|';
+        result += part;
+    }
+    return result;
+}
+
 void CLumvexQ310DConfiguratorDlg::OnLoadConfigFile(wxCommandEvent&)
 {
+    wxFileDialog dialog(this, wxFileSelectorPromptStr, wxEmptyString, wxEmptyString,
+                        FileDialogFilter(LoadString(IDS_CONFIG_FILE_FILTER)),
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+
+    if (ConfigFile::LoadDocument(dialog.GetPath().ToStdWstring(), m_configDoc) != ConfigFile::kLoaded)
+    {
+        AfxMessageBox(LoadString(IDS_CONFIG_LOAD_FAILED), MB_OK);
+        return;
+    }
+    std::vector<ConfigItem> items;
+    const int parsed = ConfigFile::ParseDocument(m_configDoc, items);
+    if (parsed != 0)
+    {
+        AfxMessageBox(this,
+                      wxString::Format(L"설정 파일 분석에 문제가 발생했습니다.(%d) 설정 파일을 확인하시고 "
+                                       L"다시 시도해 주세요.",
+                                       parsed),
+                      L"설정 파일 오류", MB_ICONERROR);
+        return;
+    }
+    if (items.empty())
+    {
+        AfxMessageBox(this, L"설정 파일에 올바른 설정값이 없습니다. 설정 파일을 확인하시기 바랍니다.",
+                      L"설정 읽기 오류", MB_ICONWARNING);
+        return;
+    }
+
+    m_fileItems = std::move(items);
+    const bool wasBusy = m_busy;
+    PostCommand(WorkerCommand::ApplyConfigFile, false);
+    EnableControls(false, true);
+    if (!wasBusy)
+    {
+        BeginWaitCursor();
+        m_busy.exchange(true);
+    }
 }
 
 void CLumvexQ310DConfiguratorDlg::OnSaveConfigFile(wxCommandEvent&)
 {
+    std::vector<ConfigItem> items;
+    wxFileDialog dialog(this, wxFileSelectorPromptStr, wxEmptyString, wxEmptyString,
+                        FileDialogFilter(LoadString(IDS_CONFIG_FILE_FILTER)),
+                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+
+    CollectConfigItems(items);
+    wxFileName path(dialog.GetPath());
+    // GTK adds no extension of its own; a name typed without one gets the offered one.
+    if (!path.HasExt())
+        path.SetExt("json");
+    if (ConfigFile::Save(path.GetFullPath().ToStdWstring(), items) != 0)
+        AfxMessageBox(LoadString(IDS_CONFIG_SAVE_FAILED), MB_ICONERROR);
+    else
+        AfxMessageBox(LoadString(IDS_CONFIG_SAVED), MB_ICONINFORMATION);
 }
 
-void CLumvexQ310DConfiguratorDlg::CollectConfigItems(std::vector<ConfigItem>&)
+void CLumvexQ310DConfiguratorDlg::CollectConfigItems(std::vector<ConfigItem>& items)
 {
+    const GeneralInfoValues& general = m_generalPage->m_values;
+    const GpioSettings& gpio = m_gpioPage->m_settings;
+    const auto add = [&items](uint32_t kind, const auto& value) {
+        ConfigItem item{};
+        item.kind = kind;
+        static_assert(sizeof value <= sizeof item.value);
+        std::memcpy(&item.value, &value, sizeof value);
+        items.push_back(item);
+    };
+    add(CommandId::SetOpMode, general.info.opMode);
+    add(CommandId::SetNetRole, general.info.netRole);
+    add(CommandId::SetPanId, general.net.panId);
+    add(CommandId::SetRfChannel, general.net.rfChannel);
+    add(CommandId::SetUart, general.uart);
+    for (const GpioEntry& entry : gpio.gpio)
+        add(CommandId::SetGpioConfig, entry);
+    add(CommandId::SetQuietMode, general.quietMode);
+    add(CommandId::SetGpioPeriodic, gpio.report);
 }

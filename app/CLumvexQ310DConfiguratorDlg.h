@@ -84,6 +84,14 @@ public:
     // --- Command worker ---
     void PostCommand(int command, bool clearFirst);
     void CommandWorker();
+    // The sequences of the worker commands, run on the worker thread. Each returns the
+    // result that is posted with WM_APP_COMMAND_DONE.
+    int ReadDeviceInfo();
+    int ApplyGeneral();
+    int ApplyGpio();
+    int ApplyConfigFile();
+    int RestartDevice();
+    int FactoryReset();
 
     // --- Device commands ---
     void OnApplyGeneral(AppMessageEvent& event);
@@ -96,6 +104,23 @@ public:
     void OnLoadConfigFile(wxCommandEvent& event);
     void OnSaveConfigFile(wxCommandEvent& event);
     void CollectConfigItems(std::vector<ConfigItem>& items);
+
+    // --- Texts and conversions of the connection and the device read ---
+    // "port, baud, parity, stop bits, data bits" of the first status pane.
+    static wxString FormatConnectionText(const SerialPortSettings& settings);
+    // The extended address (stored least significant byte first), most significant first.
+    static wxString FormatExtAddress(const InfoData& info);
+    // "ACTIVE"/"INACTIVE", followed by ", 설정 모드" while the modem is in setting mode.
+    static wxString FormatStateText(const InfoData& info);
+    // The general page's record after a read: the device's values with the PC's line
+    // settings converted to the modem's encoding.
+    static GeneralInfoValues BuildGeneralValues(const DeviceInfo& device,
+                                                const SerialPortSettings& pcSettings);
+    // A file-dialog filter of the form "name|pattern|...||" as wx wants it.
+    static wxString FileDialogFilter(const wxString& filter);
+
+    // Marks the window as going away before wx destroys it (results are dropped from now on).
+    bool Destroy() override;
 
     wxIconBundle m_hIcon;                    // icon 128 in every size: window icons, minimised painting
     wxNotebook* m_tabCtrl = nullptr;         // the general and GPIO pages as tabs
@@ -125,6 +150,23 @@ public:
     DialogMenuBar* m_menuBar = nullptr;
 
 private:
+    // One step of a sequence: sends text and returns the reply record. Worker thread.
+    Q310ResponsePtr Send(const char* text, uint32_t commandId, uint32_t timeoutMs);
+    // A setting step with its value(s) formatted into format; true when answered "OK".
+    uint32_t SendFormatted(uint32_t commandId, const char* format, unsigned a, unsigned b = 0,
+                           unsigned c = 0, unsigned d = 0);
+    // Hands a result to the UI thread while the window lives; drops it afterwards.
+    void PostCommandDone(int command, int result);
+    // Shows the result of a successful device read in the dialog and the pages.
+    void ShowDevice();
+    // Queues a request from one of the request handlers and enters the busy state.
+    void RequestCommand(int command);
+    // Follow-up of a restart or factory reset: close, then offer a new connection.
+    void Reconnect();
+    // The dialog's wait cursor: on while a command is pending. Idempotent, UI thread only.
+    void BeginWaitCursor();
+    void EndWaitCursor();
+
     void DoDataExchange();
     void InitMenu();
     // Moves every child but the bars that keep their place down by dy pixels.
@@ -134,6 +176,9 @@ private:
     void PlaceStatusBar();
 
     bool m_dialogInitialised = false;
+    // False from the moment the window starts going away; the worker posts no result then.
+    std::atomic<bool> m_windowAlive{true};
+    bool m_waitCursorOn = false;  // UI thread only
 
     wxDECLARE_EVENT_TABLE();
 };
