@@ -28,6 +28,7 @@
 #include "app/DialogMenuBar.h"
 #include "app/DialogTemplate.h"
 #include "app/EmbeddedResource.h"
+#include "app/FileDialogChoice.h"
 #include "app/GeneralInfoPage.h"
 #include "app/GpioConfigPage.h"
 #include "app/WaitCursor.h"
@@ -1124,10 +1125,11 @@ void CLumvexQ310DConfiguratorDlg::OnLoadConfigFile(wxCommandEvent&)
     wxFileDialog dialog(this, wxFileSelectorPromptStr, wxEmptyString, wxEmptyString,
                         FileDialogFilter(LoadString(IDS_CONFIG_FILE_FILTER)),
                         wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (dialog.ShowModal() != wxID_OK)
+    wxString path;
+    if (!ChooseFilePath(dialog, path))
         return;
 
-    if (ConfigFile::LoadDocument(dialog.GetPath().ToStdWstring(), m_configDoc) != ConfigFile::kLoaded)
+    if (ConfigFile::LoadDocument(path.ToStdWstring(), m_configDoc) != ConfigFile::kLoaded)
     {
         AfxMessageBox(LoadString(IDS_CONFIG_LOAD_FAILED), MB_OK);
         return;
@@ -1167,11 +1169,12 @@ void CLumvexQ310DConfiguratorDlg::OnSaveConfigFile(wxCommandEvent&)
     wxFileDialog dialog(this, wxFileSelectorPromptStr, wxEmptyString, wxEmptyString,
                         FileDialogFilter(LoadString(IDS_CONFIG_FILE_FILTER)),
                         wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (dialog.ShowModal() != wxID_OK)
+    wxString chosen;
+    if (!ChooseFilePath(dialog, chosen))
         return;
 
     CollectConfigItems(items);
-    wxFileName path(dialog.GetPath());
+    wxFileName path(chosen);
     // GTK adds no extension of its own; a name typed without one gets the offered one.
     if (!path.HasExt())
         path.SetExt("json");

@@ -6,6 +6,7 @@
 #include <wx/msgdlg.h>
 
 #include "app/ComConfigDlg.h"
+#include "app/FileDialogChoice.h"
 #include "app/res/ResourceIds.h"
 #include "support/GuiFixtures.h"
 
@@ -26,10 +27,21 @@ bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 DialogAnswerer::DialogAnswerer()
 {
     Register();
+    SetFileDialogAnswerer([this](wxFileDialog& dialog, wxString& path) {
+        ++fileDialogs;
+        fileDialogStyles.push_back(dialog.GetWindowStyle());
+        fileDialogFilters.push_back(dialog.GetWildcard());
+        if (filePaths.empty())
+            return false;
+        path = filePaths.front();
+        filePaths.pop_front();
+        return true;
+    });
 }
 
 DialogAnswerer::~DialogAnswerer()
 {
+    SetFileDialogAnswerer(nullptr);
     Unregister();
 }
 
@@ -50,15 +62,6 @@ int DialogAnswerer::Enter(wxDialog* dialog)
             return IDCANCEL;
         com->m_settings = comSettings;
         return IDOK;
-    }
-    if (auto* file = dynamic_cast<wxFileDialog*>(dialog))
-    {
-        ++fileDialogs;
-        if (filePaths.empty())
-            return wxID_CANCEL;
-        file->SetPath(filePaths.front());
-        filePaths.pop_front();
-        return wxID_OK;
     }
     if (auto* box = dynamic_cast<wxMessageDialog*>(dialog))
     {

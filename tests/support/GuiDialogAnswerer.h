@@ -2,7 +2,7 @@
 
 // Answers every modal dialog the program opens, without showing it, and records what the
 // message boxes said: the COM settings dialog (with settings of the test's choosing), file
-// dialogs (with the next queued path, or Cancel) and message boxes (with a set answer).
+// dialogs (through the file-dialog answerer: the next queued path, or Cancel) and message boxes (with a set answer).
 // One at a time per process; it is active for its life.
 
 #include <chrono>
@@ -42,6 +42,8 @@ public:
     // File dialogs: each takes the front path; none left means Cancel.
     std::deque<wxString> filePaths;
     int fileDialogs = 0;
+    std::vector<long> fileDialogStyles;     // of each file dialog shown
+    std::vector<wxString> fileDialogFilters;
 
     // Message boxes: answered with this wx id (wxID_OK, wxID_YES, wxID_NO).
     int messageAnswer = wxID_OK;
