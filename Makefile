@@ -31,7 +31,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: setup
-	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQ310_TESTS=OFF -DQ310_GUI=OFF -DQ310_BENCH=ON
+	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DQ310_TESTS=OFF -DQ310_GUI=ON -DQ310_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	@for b in build/bench/tests/*_bench; do echo "== $$b"; $$b; done
 
