@@ -49,9 +49,10 @@ protected:
     CommandWorkerTest()
     {
         // What the line and the device record held when each result reached the dialog,
-        // before its handler queued any follow-up (the worker is idle at that moment).
+        // before its handler queued any follow-up. The record is read only for a command
+        // run alone (Run): the worker is idle then, with nothing queued behind it.
         m_rig.dlg->Bind(WM_APP_COMMAND_DONE, [this](AppMessageEvent& event) {
-            m_snapshots.push_back({m_modem.Commands(), m_rig.dlg->m_deviceInfo.quietMode});
+            m_snapshots.push_back({m_modem.Commands(), m_runningAlone ? m_rig.dlg->m_deviceInfo.quietMode : uint8_t{0}});
             event.Skip();
         });
         m_rig.Show(m_modem.SlavePath());
@@ -67,8 +68,10 @@ protected:
     int Run(int command)
     {
         const size_t before = m_rig.results.size();
+        m_runningAlone = true;
         m_dlg->PostCommand(command, false);
         EXPECT_TRUE(m_rig.WaitForResults(before + 1)) << "no result for command " << command;
+        m_runningAlone = false;
         if (m_rig.results.size() <= before)
             return -1;
         EXPECT_EQ(m_rig.results[before].first, command);
@@ -144,6 +147,7 @@ protected:
         uint8_t quietMode;
     };
     std::vector<Snapshot> m_snapshots;
+    bool m_runningAlone = false;
     Lines m_sent;          // the lines of the last Run
     uint8_t m_quietAfter = 0;  // the stored quiet mode when its result arrived
 };
