@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
+#include <wx/notebook.h>
 #include <wx/filedlg.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
@@ -722,6 +724,29 @@ TEST_F(MainDialogEndToEnd, ThePortSettingsCommandReconnects)
     EXPECT_EQ(m_rig.results[1], Result(3, 0));
     EXPECT_EQ(m_rig.answers.comDialogs, 2);
     EXPECT_TRUE(Dlg()->IsPortOpen());
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures of the dialog after a device read; run with --gtest_also_run_disabled_tests.
+// The directory comes from Q310_SHOTS_DIR (default: the working directory).
+TEST_F(MainDialogEndToEnd, DISABLED_ScreenshotsAfterADeviceRead)
+{
+    SimulatedModem::State state = SimulatedModem::FactoryState();
+    state.gpio[2] = {2, 2, 0};
+    state.gpio[5] = {5, 1, 1};
+    state.report = {2000, 1, {0, 0, 0}};
+    m_modem.SetState(state);
+    ASSERT_EQ(Connect(), Result(3, 0));
+    const char* dir = std::getenv("Q310_SHOTS_DIR");
+    const std::string prefix = std::string(dir && *dir ? dir : ".") + "/";
+    PumpUntil([] { return false; }, 300ms);
+    EXPECT_TRUE(SaveWindowShot(Dlg(), prefix + "main-dialog-after-read.png"));
+    Dlg()->m_tabCtrl->SetSelection(1);
+    PumpUntil([] { return false; }, 300ms);
+    EXPECT_TRUE(SaveWindowShot(Dlg(), prefix + "main-dialog-after-read-gpio.png"));
 }
 
 }  // namespace
