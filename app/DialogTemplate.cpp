@@ -97,6 +97,20 @@ long StaticAlignment(unsigned style)
     return wxST_NO_AUTORESIZE;
 }
 
+// GTK refuses to draw a radio button or check box smaller than its indicator and label
+// (and says so on the terminal); such a control grows to its natural size about the
+// vertical centre of its template rectangle.
+wxWindow* GrowToBestSize(wxWindow* control, const wxRect& r)
+{
+    const wxSize best = control->GetBestSize();
+    if (best.x > r.width || best.y > r.height)
+    {
+        const int height = std::max(best.y, r.height);
+        control->SetSize(r.x, r.y - (height - r.height) / 2, std::max(best.x, r.width), height);
+    }
+    return control;
+}
+
 wxWindow* CreateControl(wxWindow* parent, const DialogControl& c, const wxRect& r)
 {
     const wxWindowID id = c.id;
@@ -162,10 +176,11 @@ wxWindow* CreateControl(wxWindow* parent, const DialogControl& c, const wxRect& 
         return choice;
     }
     case ControlKind::RadioButton:
-        return new wxRadioButton(parent, id, text, r.GetPosition(), r.GetSize(),
-                                 (c.style & CS_GROUP) ? wxRB_GROUP : 0);
+        return GrowToBestSize(new wxRadioButton(parent, id, text, r.GetPosition(), r.GetSize(),
+                                                (c.style & CS_GROUP) ? wxRB_GROUP : 0),
+                              r);
     case ControlKind::CheckBox:
-        return new wxCheckBox(parent, id, text, r.GetPosition(), r.GetSize());
+        return GrowToBestSize(new wxCheckBox(parent, id, text, r.GetPosition(), r.GetSize()), r);
     case ControlKind::GroupBox:
         return new wxStaticBox(parent, id, text, r.GetPosition(), r.GetSize());
     case ControlKind::Icon:

@@ -93,6 +93,23 @@ TEST_F(DialogTemplateTest, HiddenDisabledAndRadioGroupsFollowTheTemplate)
     EXPECT_FALSE(wxDynamicCast(panel->FindWindow(IDC_RADIO_AT_COMMAND), wxRadioButton)->GetValue());
 }
 
+TEST_F(DialogTemplateTest, RadioButtonsAndCheckBoxesAreNeverSmallerThanTheyNeed)
+{
+    // Smaller than its indicator and label, GTK cannot lay a radio button out at all.
+    for (int id : {IDD_GENERAL_INFO, IDD_GPIO_CONFIG})
+    {
+        wxPanel* panel = Build(id);
+        for (wxWindow* child : panel->GetChildren())
+        {
+            if (!wxDynamicCast(child, wxRadioButton) && !wxDynamicCast(child, wxCheckBox))
+                continue;
+            const wxSize best = child->GetBestSize();
+            EXPECT_GE(child->GetSize().x, best.x) << child->GetLabel();
+            EXPECT_GE(child->GetSize().y, best.y) << child->GetLabel();
+        }
+    }
+}
+
 TEST_F(DialogTemplateTest, ADigitsOnlyEditRefusesOtherCharacters)
 {
     wxPanel* panel = Build(IDD_GENERAL_INFO);
