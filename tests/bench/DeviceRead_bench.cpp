@@ -17,13 +17,12 @@
 #include <vector>
 
 #include <wx/app.h>
-#include <wx/init.h>
 
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 #include "app/GeneralInfoPage.h"
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
-#include "support/GuiXvfbServer.h"
+#include "support/GuiSession.h"
 #include "support/SimulatedModem.h"
 
 namespace {
@@ -170,31 +169,14 @@ BENCHMARK(BM_DeviceRead)->Arg(9600)->Arg(115200)->Unit(benchmark::kMillisecond)-
 BENCHMARK(BM_ApplyGeneral)->Arg(9600)->Arg(115200)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_QueueWhileBusy)->Arg(9600)->Arg(115200)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-class BenchApp : public wxApp
-{
-public:
-    bool OnInit() override { return true; }
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    XvfbServer xvfb;
-    if (!xvfb.ProvideDisplay())
-    {
-        std::fprintf(stderr, "could not start Xvfb\n");
+    GuiSession session(argv[0]);
+    if (!session.Started())
         return 1;
-    }
-    wxApp::SetInstance(new BenchApp);
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv) || !wxTheApp->CallOnInit())
-    {
-        std::fprintf(stderr, "could not initialise wx\n");
-        return 1;
-    }
     {
         // The dialog's profile and messages stay out of the user's own.
         TempProfile profile;
@@ -202,7 +184,5 @@ int main(int argc, char** argv)
         benchmark::RunSpecifiedBenchmarks();
     }
     benchmark::Shutdown();
-    wxTheApp->OnExit();
-    wxEntryCleanup();
     return 0;
 }

@@ -8,19 +8,11 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
-#include <wx/init.h>
 #include <wx/log.h>
 
-#include "support/GuiXvfbServer.h"
+#include "support/GuiSession.h"
 
 namespace {
-
-class GuiTestApp : public wxApp
-{
-public:
-    // The test runner owns the command line; wx must not parse gtest's options.
-    bool OnInit() override { return true; }
-};
 
 // wx assertions (including unmet wxTEST_DIALOG expectations) fail the running test.
 void AssertToGtest(const wxString& file, int line, const wxString& func, const wxString& cond,
@@ -49,28 +41,11 @@ int main(int argc, char** argv)
     if (ListingOnly(argc, argv))
         return RUN_ALL_TESTS();
 
-    XvfbServer xvfb;
-    if (!xvfb.ProvideDisplay())
-    {
-        std::fprintf(stderr, "could not start Xvfb\n");
+    GuiSession session(argv[0]);
+    if (!session.Started())
         return 1;
-    }
-
-    wxApp::SetInstance(new GuiTestApp);
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv) || !wxTheApp->CallOnInit())
-    {
-        std::fprintf(stderr, "could not initialise wx\n");
-        return 1;
-    }
     wxSetAssertHandler(AssertToGtest);
     wxLog::SetActiveTarget(new wxLogStderr);
 
-    const int result = RUN_ALL_TESTS();
-
-    wxTheApp->OnExit();
-    wxEntryCleanup();
-    xvfb.Stop();
-    return result;
+    return RUN_ALL_TESTS();
 }
