@@ -399,6 +399,10 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode))
         return -1;  // a directory or a device is not a configuration file to replace
+    // The rename below needs only a writable directory; a file the user may not write
+    // (write-protected, or someone else's) must stay as it is, as if it were written in place.
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return -1;
 
     const std::size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
