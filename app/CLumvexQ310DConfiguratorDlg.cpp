@@ -1100,6 +1100,14 @@ void CLumvexQ310DConfiguratorDlg::OnCommandDone(AppMessageEvent& event)
 
 // --- Configuration files ---
 
+wxString CLumvexQ310DConfiguratorDlg::ReplaceQuestion(const wxString& fileName)
+{
+    const wchar_t* format = StringTable::GetLanguage() == StringTable::Language::Korean
+                                ? L"%s 파일이 이미 있습니다. 바꾸시겠습니까?"
+                                : L"%s already exists. Do you want to replace it?";
+    return wxString::Format(format, fileName);
+}
+
 wxString CLumvexQ310DConfiguratorDlg::FileDialogFilter(const wxString& filter)
 {
     // "name|pattern|name|pattern||": the names as written, the patterns without the
@@ -1173,11 +1181,19 @@ void CLumvexQ310DConfiguratorDlg::OnSaveConfigFile(wxCommandEvent&)
     if (!ChooseFilePath(dialog, chosen))
         return;
 
-    CollectConfigItems(items);
     wxFileName path(chosen);
     // GTK adds no extension of its own; a name typed without one gets the offered one.
+    // The chooser asked about the name as typed, so the name actually written is asked
+    // about here: an existing file is never replaced without the user's word.
     if (!path.HasExt())
+    {
         path.SetExt("json");
+        if (path.FileExists() && AfxMessageBox(ReplaceQuestion(path.GetFullName()),
+                                               MB_YESNO | MB_ICONWARNING) != IDYES)
+            return;
+    }
+
+    CollectConfigItems(items);
     if (ConfigFile::Save(path.GetFullPath().ToStdWstring(), items) != 0)
         AfxMessageBox(LoadString(IDS_CONFIG_SAVE_FAILED), MB_ICONERROR);
     else

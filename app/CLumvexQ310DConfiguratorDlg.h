@@ -118,6 +118,8 @@ public:
                                                 const SerialPortSettings& pcSettings);
     // A file-dialog filter of the form "name|pattern|...||" as wx wants it.
     static wxString FileDialogFilter(const wxString& filter);
+    // Asks whether an existing file of that name is to be replaced, in the interface language.
+    static wxString ReplaceQuestion(const wxString& fileName);
 
     // Marks the window as going away before wx destroys it (results are dropped from now on).
     bool Destroy() override;

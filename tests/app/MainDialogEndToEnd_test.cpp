@@ -408,6 +408,30 @@ TEST_F(MainDialogEndToEnd, SavingWritesThePageRecordsNotUnappliedEdits)
     EXPECT_FALSE(Dlg()->m_busy);
 }
 
+TEST_F(MainDialogEndToEnd, ANameThatGainsTheExtensionIsAskedAboutBeforeReplacingAFile)
+{
+    ConnectAndForget();
+    {
+        std::ofstream old(TempPath("settings.json"));
+        old << "old";
+    }
+    wxCommandEvent save(wxEVT_MENU, ID_SAVE_CONFIG_FILE);
+
+    m_rig.answers.messageAnswer = wxID_NO;
+    m_rig.answers.filePaths.push_back(TempPath("settings"));
+    Dlg()->ProcessWindowEvent(save);
+    ASSERT_EQ(m_rig.answers.messageBoxes.size(), 1u);
+    EXPECT_EQ(m_rig.answers.messageBoxes[0].message, L"settings.json 파일이 이미 있습니다. 바꾸시겠습니까?");
+    EXPECT_TRUE(m_rig.answers.messageBoxes[0].style & wxYES_NO);
+    EXPECT_EQ(ReadFile(TempPath("settings.json")), "old");
+
+    m_rig.answers.messageAnswer = wxID_YES;
+    m_rig.answers.filePaths.push_back(TempPath("settings"));
+    Dlg()->ProcessWindowEvent(save);
+    EXPECT_NE(ReadFile(TempPath("settings.json")), "old");
+    EXPECT_EQ(m_rig.answers.Messages().back(), L"설정 파일을 저장하였습니다.");
+}
+
 TEST_F(MainDialogEndToEnd, SavingWhereNoFileCanBeWrittenIsReported)
 {
     ConnectAndForget();
