@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <thread>
 
@@ -494,11 +495,31 @@ const wchar_t* DataBitsWord(uint8_t dataBits)
     }
 }
 
-// Text in the user's locale encoding (the modem's version, the system's error texts).
+// Text in the user's locale encoding (the modem's version, the system's error texts), up
+// to its first NUL. A byte that is no character there shows as U+FFFD instead of costing
+// the whole text.
 wxString FromLocale(const std::string& text)
 {
     const std::string upToNul = text.substr(0, text.find('\0'));
-    return wxString(upToNul.c_str(), wxConvLibc);
+    std::wstring wide;
+    std::mbstate_t state{};
+    const char* p = upToNul.data();
+    const char* const end = p + upToNul.size();
+    while (p < end)
+    {
+        wchar_t c = 0;
+        const std::size_t n = std::mbrtowc(&c, p, static_cast<std::size_t>(end - p), &state);
+        if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2))
+        {
+            wide += L'\uFFFD';
+            state = std::mbstate_t{};
+            ++p;
+            continue;
+        }
+        wide += c;
+        p += n;
+    }
+    return wxString(wide);
 }
 
 }  // namespace

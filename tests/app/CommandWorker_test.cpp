@@ -195,6 +195,15 @@ TEST_F(CommandWorkerTest, PingAnsweredErrorIsRepeatedOnceAndDecidesNothing)
     EXPECT_EQ(m_sent, expected);
 }
 
+TEST_F(CommandWorkerTest, AVersionByteThatIsNoCharacterCostsOnlyItself)
+{
+    SimulatedModem::State state = m_modem.GetState();
+    state.version = "V1.\xff" "2";
+    m_modem.SetState(state);
+    EXPECT_EQ(Run(WorkerCommand::ReadDeviceInfo), 0);
+    EXPECT_EQ(m_dlg->m_firmwareVersion, wxString(L"V1.\uFFFD2"));
+}
+
 TEST_F(CommandWorkerTest, QuietModeReadFromTheQueryIsKept)
 {
     ReadAsQuiet();
