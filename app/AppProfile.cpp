@@ -10,7 +10,6 @@
 namespace {
 
 wxString g_overridePath;
-std::unique_ptr<wxFileConfig> g_config;
 
 wxString DefaultFilePath()
 {
@@ -22,17 +21,16 @@ wxString DefaultFilePath()
     return base + "/" + AppProfile::kVendorName + "/" + AppProfile::kAppName + ".conf";
 }
 
-wxFileConfig& Config()
+// The file as it is now. Each read and each write opens it afresh, as every access to a
+// registry value would: another copy of the program may have changed other values since,
+// and a write must neither miss nor undo those.
+std::unique_ptr<wxFileConfig> Open()
 {
-    if (!g_config)
-    {
-        // A missing or unreadable file reads as an empty profile; say nothing about it.
-        wxLogNull quiet;
-        g_config = std::make_unique<wxFileConfig>(AppProfile::kAppName, AppProfile::kVendorName,
-                                                  AppProfile::GetFilePath(), wxString(),
-                                                  wxCONFIG_USE_LOCAL_FILE);
-    }
-    return *g_config;
+    // A missing or unreadable file reads as an empty profile; say nothing about it.
+    wxLogNull quiet;
+    return std::make_unique<wxFileConfig>(AppProfile::kAppName, AppProfile::kVendorName,
+                                          AppProfile::GetFilePath(), wxString(),
+                                          wxCONFIG_USE_LOCAL_FILE);
 }
 
 wxString KeyOf(const wxString& section, const wxString& entry)
@@ -40,12 +38,14 @@ wxString KeyOf(const wxString& section, const wxString& entry)
     return "/" + section + "/" + entry;
 }
 
-bool Flush()
+template <typename Value>
+bool Store(const wxString& key, const Value& value)
 {
-    // Reads and writes report nothing to the user; a failure only shows in the result.
+    // Writes report nothing to the user; a failure only shows in the result.
     wxLogNull quiet;
     wxFileName::Mkdir(wxFileName(AppProfile::GetFilePath()).GetPath(), 0700, wxPATH_MKDIR_FULL);
-    return Config().Flush();
+    const std::unique_ptr<wxFileConfig> config = Open();
+    return config->Write(key, value) && config->Flush();
 }
 
 }  // namespace
@@ -53,30 +53,29 @@ bool Flush()
 int AppProfile::GetProfileInt(const wxString& section, const wxString& entry, int defaultValue)
 {
     long value = defaultValue;
-    Config().Read(KeyOf(section, entry), &value, defaultValue);
+    Open()->Read(KeyOf(section, entry), &value, defaultValue);
     return static_cast<int>(value);
 }
 
 wxString AppProfile::GetProfileString(const wxString& section, const wxString& entry,
                                       const wxString& defaultValue)
 {
-    return Config().Read(KeyOf(section, entry), defaultValue);
+    return Open()->Read(KeyOf(section, entry), defaultValue);
 }
 
 bool AppProfile::WriteProfileInt(const wxString& section, const wxString& entry, int value)
 {
-    return Config().Write(KeyOf(section, entry), static_cast<long>(value)) && Flush();
+    return Store(KeyOf(section, entry), static_cast<long>(value));
 }
 
 bool AppProfile::WriteProfileString(const wxString& section, const wxString& entry,
                                     const wxString& value)
 {
-    return Config().Write(KeyOf(section, entry), value) && Flush();
+    return Store(KeyOf(section, entry), value);
 }
 
 void AppProfile::UseFile(const wxString& path)
 {
-    g_config.reset();
     g_overridePath = path;
 }
 

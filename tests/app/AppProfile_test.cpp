@@ -1,5 +1,7 @@
 #include "app/AppProfile.h"
 
+#include <fstream>
+
 #include "support/GuiFixtures.h"
 
 namespace {
@@ -27,6 +29,23 @@ TEST_F(AppProfileTest, WritesReachTheFileAtOnceUnderTheSection)
     EXPECT_EQ(AppProfile::GetProfileInt("Default Values", "Serial port parity", 0), 2);
     EXPECT_EQ(AppProfile::GetProfileString("Default Values", "Serial port name", "COM1"),
               "/dev/ttyUSB0");
+}
+
+TEST_F(AppProfileTest, ChangesMadeByAnotherCopyOfTheProgramAreSeenAndKept)
+{
+    ASSERT_TRUE(AppProfile::WriteProfileInt("Default Values", "Serial port parity", 1));
+    // Another copy of the program changes another value in the same file.
+    {
+        std::ofstream other(m_profile.Path(), std::ios::app);
+        other << "Serial\\ port\\ databit=7\n";
+    }
+    EXPECT_EQ(AppProfile::GetProfileInt("Default Values", "Serial port databit", 8), 7);
+    // Our next write keeps it.
+    ASSERT_TRUE(AppProfile::WriteProfileInt("Default Values", "Serial port stopbit", 2));
+    const std::string text = m_profile.Contents();
+    EXPECT_NE(text.find("Serial\\ port\\ databit=7"), std::string::npos) << text;
+    EXPECT_NE(text.find("Serial\\ port\\ parity=1"), std::string::npos) << text;
+    EXPECT_NE(text.find("Serial\\ port\\ stopbit=2"), std::string::npos) << text;
 }
 
 TEST(AppProfile, LivesUnderTheVendorDirectory)
