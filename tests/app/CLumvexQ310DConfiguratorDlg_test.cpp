@@ -385,13 +385,7 @@ TEST_P(MainDialogLanguageTest, DISABLED_Screenshots)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, MainDialogLanguageTest,
-                         testing::Values(StringTable::Language::Korean,
-                                         StringTable::Language::English),
-                         [](const testing::TestParamInfo<StringTable::Language>& info) {
-                             return std::string(info.param == StringTable::Language::Korean
-                                                    ? "Korean"
-                                                    : "English");
-                         });
+kBothLanguages, LanguageName);
 
 TEST_F(MainDialogTest, CancellingTheComSettingsAtStartLeavesThePortClosedAndControlsDisabled)
 {

@@ -58,12 +58,6 @@ TEST_P(Screenshots, DISABLED_Pages)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, Screenshots,
-                         testing::Values(StringTable::Language::Korean,
-                                         StringTable::Language::English),
-                         [](const testing::TestParamInfo<StringTable::Language>& info) {
-                             return std::string(info.param == StringTable::Language::Korean
-                                                    ? "Korean"
-                                                    : "English");
-                         });
+kBothLanguages, LanguageName);
 
 }  // namespace

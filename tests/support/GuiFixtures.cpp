@@ -162,6 +162,11 @@ ScopedLanguage::~ScopedLanguage()
     StringTable::SetLanguage(m_previous);
 }
 
+std::string LanguageName(const testing::TestParamInfo<StringTable::Language>& info)
+{
+    return info.param == StringTable::Language::Korean ? "Korean" : "English";
+}
+
 GuiTest::GuiTest() : m_sink(new MessageSink)
 {
 }

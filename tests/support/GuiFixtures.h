@@ -109,6 +109,11 @@ private:
     StringTable::Language m_previous;
 };
 
+// Both interface languages, for tests run once in each; named "Korean" and "English".
+inline const auto kBothLanguages =
+    testing::Values(StringTable::Language::Korean, StringTable::Language::English);
+std::string LanguageName(const testing::TestParamInfo<StringTable::Language>& info);
+
 // Fixture with a private profile, Korean texts and a message sink as the main window.
 class GuiTest : public testing::Test
 {
