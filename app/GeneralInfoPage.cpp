@@ -172,6 +172,7 @@ void GeneralInfoPage::FillChannelList(uint8_t phyId)
         if (channel == preset)
             m_comboChannel->SetSelection(index);
     }
+    FitComboWidth(m_comboChannel);
 }
 
 void GeneralInfoPage::SetSettings(const GeneralInfoValues& values)

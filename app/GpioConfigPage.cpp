@@ -116,6 +116,7 @@ void GpioConfigPage::InitControls()
         if (HasAltFunction(static_cast<uint8_t>(i)))
             AddComboItem(combo, GetAltFunctionName(static_cast<uint8_t>(i)), 2);
         combo->SetSelection(0);
+        FitComboWidth(combo);
     }
     for (int i = 0; i < kGpioCount; ++i)
         FillComboBox(m_configCombos[i], kInputRows, 0);

@@ -6,10 +6,12 @@
 #include <wx/dialog.h>
 #include <wx/panel.h>
 #include <wx/radiobut.h>
+#include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include "app/FillComboBox.h"
 #include "app/res/ResourceIds.h"
 #include "support/GuiFixtures.h"
 
@@ -107,6 +109,21 @@ TEST_F(DialogTemplateTest, RadioButtonsAndCheckBoxesAreNeverSmallerThanTheyNeed)
             EXPECT_GE(child->GetSize().x, best.x) << child->GetLabel();
             EXPECT_GE(child->GetSize().y, best.y) << child->GetLabel();
         }
+    }
+}
+
+TEST_F(DialogTemplateTest, AFilledDropListShowsItsWidestItemWithoutCoveringItsNeighbours)
+{
+    wxPanel* panel = Build(IDD_GENERAL_INFO);
+    auto* baud = wxDynamicCast(panel->FindWindow(IDC_COMBO_UART_BAUDRATE), wxChoice);
+    const int templateWidth = baud->GetSize().x;
+    FillComboBox(baud, kBaudrateRows, 921600);
+    EXPECT_GT(baud->GetSize().x, templateWidth);  // "921600" does not fit the template's width under GTK
+    for (wxWindow* child : panel->GetChildren())
+    {
+        if (child == baud || wxDynamicCast(child, wxStaticBox))
+            continue;
+        EXPECT_FALSE(child->GetRect().Intersects(baud->GetRect())) << child->GetId();
     }
 }
 
