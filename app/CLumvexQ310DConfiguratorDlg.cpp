@@ -4,18 +4,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 #include <string>
 #include <thread>
 
-#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dcclient.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/menu.h>
-#include <wx/mstream.h>
 #include <wx/notebook.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
@@ -43,24 +40,13 @@ namespace {
 // The tab control takes the control id that Windows gave it, 1.
 constexpr int kTabControlId = 1;
 
-wxImage LoadEmbeddedPng(const std::string& name)
-{
-    const EmbeddedResource png = FindEmbeddedResource(name.c_str());
-    if (png.size == 0)
-        return wxImage();
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
-        wxImage::AddHandler(new wxPNGHandler);
-    wxMemoryInputStream stream(png.data, png.size);
-    return wxImage(stream, wxBITMAP_TYPE_PNG);
-}
-
 // Icon 128 in the sizes a desktop picks from (window list, title bar, switcher).
 wxIconBundle LoadProgramIcons()
 {
     wxIconBundle icons;
     for (int size : {16, 32, 48, 64, 128, 256})
     {
-        const wxImage image = LoadEmbeddedPng("icon128_" + std::to_string(size) + ".png");
+        const wxImage image = LoadEmbeddedPng(("icon128_" + std::to_string(size) + ".png").c_str());
         if (!image.IsOk())
             continue;
         wxIcon icon;
@@ -495,31 +481,10 @@ const wchar_t* DataBitsWord(uint8_t dataBits)
     }
 }
 
-// Text in the user's locale encoding (the modem's version, the system's error texts), up
-// to its first NUL. A byte that is no character there shows as U+FFFD instead of costing
-// the whole text.
+// Text in the user's locale encoding (the modem's version, the system's error texts).
 wxString FromLocale(const std::string& text)
 {
-    const std::string upToNul = text.substr(0, text.find('\0'));
-    std::wstring wide;
-    std::mbstate_t state{};
-    const char* p = upToNul.data();
-    const char* const end = p + upToNul.size();
-    while (p < end)
-    {
-        wchar_t c = 0;
-        const std::size_t n = std::mbrtowc(&c, p, static_cast<std::size_t>(end - p), &state);
-        if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2))
-        {
-            wide += L'\uFFFD';
-            state = std::mbstate_t{};
-            ++p;
-            continue;
-        }
-        wide += c;
-        p += n;
-    }
-    return wxString(wide);
+    return wxString(AnsiToWide(text));
 }
 
 }  // namespace
@@ -591,10 +556,7 @@ void CLumvexQ310DConfiguratorDlg::OnOpenSerialPort(AppMessageEvent&)
 
 void CLumvexQ310DConfiguratorDlg::OnSerialPortConfig(wxCommandEvent&)
 {
-    ClosePort();
-    EnableControls(false, true);
-    if (m_comConfigDlg.DoModal(this) == IDOK)
-        PostAppMessage(this, WM_APP_OPEN_PORT, 0, 0);
+    Reconnect();
 }
 
 void CLumvexQ310DConfiguratorDlg::ClosePort()
@@ -650,7 +612,7 @@ void CLumvexQ310DConfiguratorDlg::OnCommErrorMsg(AppMessageEvent&)
 
 bool CLumvexQ310DConfiguratorDlg::IsPortOpen() const
 {
-    return m_comm.m_port && m_comm.m_port->m_isOpen;
+    return m_comm.m_port->m_isOpen;
 }
 
 void CLumvexQ310DConfiguratorDlg::EnableControls(bool enable, bool alsoPages)
@@ -1123,9 +1085,8 @@ void CLumvexQ310DConfiguratorDlg::OnCommandDone(AppMessageEvent& event)
 
 wxString CLumvexQ310DConfiguratorDlg::ReplaceQuestion(const wxString& fileName)
 {
-    const wchar_t* format = StringTable::GetLanguage() == StringTable::Language::Korean
-                                ? L"%s 파일이 이미 있습니다. 바꾸시겠습니까?"
-                                : L"%s already exists. Do you want to replace it?";
+    const wchar_t* format = IsKorean() ? L"%s 파일이 이미 있습니다. 바꾸시겠습니까?"
+                                       : L"%s already exists. Do you want to replace it?";
     return wxString::Format(format, fileName);
 }
 

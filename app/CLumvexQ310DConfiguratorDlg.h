@@ -154,7 +154,8 @@ public:
 private:
     // One step of a sequence: sends text and returns the reply record. Worker thread.
     Q310ResponsePtr Send(const char* text, uint32_t commandId, uint32_t timeoutMs);
-    // A setting step with its value(s) formatted into format; true when answered "OK".
+    // A setting step with its value(s) formatted into format; the reply's type, or the
+    // transaction's outcome.
     uint32_t SendFormatted(uint32_t commandId, const char* format, unsigned a, unsigned b = 0,
                            unsigned c = 0, unsigned d = 0);
     // Hands a result to the UI thread while the window lives; drops it afterwards.

@@ -1,6 +1,5 @@
 #include "app/ComConfigDlg.h"
 
-#include <wx/button.h>
 #include <wx/choice.h>
 
 #include "app/AppProfile.h"
@@ -8,6 +7,7 @@
 #include "app/FillComboBox.h"
 #include "app/res/ResourceIds.h"
 #include "app/res/StringTable.h"
+#include "config/WideToAnsi.h"
 
 namespace {
 
@@ -21,16 +21,10 @@ constexpr const wchar_t* kStopbit = L"Serial port stopbit";
 constexpr const wchar_t* kDatabit = L"Serial port databit";
 
 // The PC's encoding of the line settings (the serial port's own options); the baud
-// rates are the shared kBaudrateRows.
+// rates and data bits are the shared rows.
 const ComboRow kParityRows[] = {{L"None", 0}, {L"Odd", 1}, {L"Even", 2}};
 const ComboRow kStopbitRows[] = {{L"1", 0}, {L"2", 2}};  // no row for 1.5 stop bits
-const ComboRow kDatabitRows[] = {{L"7 bits", 7}, {L"8 bits", 8}};
 
-// The port list holds names in the locale's encoding.
-wxString AnsiToWide(const std::string& name)
-{
-    return wxString(name.data(), wxConvLibc, name.size());
-}
 
 }  // namespace
 
@@ -112,7 +106,7 @@ void ComConfigDlg::InitComboBoxes()
     bool found = false;
     for (const SerialPortEntry& entry : m_portList)
     {
-        const wxString name = AnsiToWide(entry.portName);
+        const wxString name(AnsiToWide(entry.portName));  // names are in the locale's encoding
         const int index = m_comboPort->Append(name);  // sorted: the index is where it landed
         if (name == stored)
         {

@@ -28,6 +28,7 @@ public:
 
     // The item with this command id in any of the menus, or nullptr.
     wxMenuItem* FindItem(int id) const;
+    using wxWindow::Enable;
     void Enable(int id, bool enable);
     bool IsEnabled(int id) const;
     // The item's text without mnemonics; empty when no item has the id.

@@ -11,7 +11,6 @@
 #include <wx/choice.h>
 #include <wx/fontenum.h>
 #include <wx/image.h>
-#include <wx/mstream.h>
 #include <wx/radiobut.h>
 #include <wx/settings.h>
 #include <wx/statbmp.h>
@@ -78,13 +77,7 @@ wxString TextOf(const DialogControl& control)
 
 wxBitmap ProgramIcon()
 {
-    const EmbeddedResource png = FindEmbeddedResource("icon128_32.png");
-    if (png.size == 0)
-        return wxBitmap();
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
-        wxImage::AddHandler(new wxPNGHandler);
-    wxMemoryInputStream stream(png.data, png.size);
-    wxImage image(stream, wxBITMAP_TYPE_PNG);
+    const wxImage image = LoadEmbeddedPng("icon128_32.png");
     return image.IsOk() ? wxBitmap(image) : wxBitmap();
 }
 

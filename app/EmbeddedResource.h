@@ -11,3 +11,7 @@ struct EmbeddedResource
 
 // Looks a resource up by its file name in app/res, e.g. "toolbar140.png".
 EmbeddedResource FindEmbeddedResource(const char* name);
+
+class wxImage;
+// The PNG image of that name; an invalid image when there is none.
+wxImage LoadEmbeddedPng(const char* name);

@@ -84,6 +84,8 @@ const ComboRow kBaudrateRows[14] = {
     {L"460800", 460800}, {L"921600", 921600},
 };
 
+const ComboRow kDatabitRows[2] = {{L"7 bits", 7}, {L"8 bits", 8}};
+
 int AddComboItem(wxControlWithItems* combo, const wchar_t* text, uint32_t value)
 {
     return combo->Append(wxString(text), reinterpret_cast<void*>(static_cast<uintptr_t>(value)));

@@ -14,6 +14,8 @@ struct ComboRow
 
 // The 14 baud rates from 300 to 921600, the same in the PC's and in the modem's encoding.
 extern const ComboRow kBaudrateRows[14];
+// The data bits, also the same on both sides.
+extern const ComboRow kDatabitRows[2];
 
 // Empties combo and adds the rows in order, each with its value as item data; selects the
 // last row whose value equals current (none: no selection). Nothing happens without a

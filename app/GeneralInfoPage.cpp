@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/radiobut.h>
@@ -20,7 +19,6 @@ namespace {
 // The modem's encoding of the UART settings.
 const ComboRow kParityRows[] = {{L"None", 0}, {L"Odd", 2}, {L"Even", 1}};
 const ComboRow kStopbitRows[] = {{L"1", 0}, {L"2", 1}};
-const ComboRow kDatabitRows[] = {{L"7 bits", 7}, {L"8 bits", 8}};
 
 // The group ID as "%u" reads it: optional blanks, then digits. Values beyond 32 bits
 // saturate, which the range check refuses like any other large value.

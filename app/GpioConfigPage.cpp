@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <limits>
 
-#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/textctrl.h>

@@ -1,5 +1,6 @@
 #include "config/WideToAnsi.h"
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 
@@ -37,6 +38,29 @@ bool Narrow(const std::wstring& in, std::string& out, bool substitute)
 void WideToAnsi(const std::wstring& in, std::string& out)
 {
     Narrow(in, out, true);
+}
+
+std::wstring AnsiToWide(const std::string& in)
+{
+    std::wstring out;
+    std::mbstate_t state{};
+    const char* p = in.data();
+    const char* const end = p + std::min(in.find('\0'), in.size());
+    while (p < end)
+    {
+        wchar_t c = 0;
+        const std::size_t n = std::mbrtowc(&c, p, static_cast<std::size_t>(end - p), &state);
+        if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2))
+        {
+            out += L'\uFFFD';
+            state = std::mbstate_t{};
+            ++p;
+            continue;
+        }
+        out += c;
+        p += n;
+    }
+    return out;
 }
 
 bool WideToAnsiStrict(const std::wstring& in, std::string& out)

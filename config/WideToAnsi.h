@@ -11,3 +11,8 @@ void WideToAnsi(const std::wstring& in, std::string& out);
 // file: fails (false, out empty) when a character cannot be represented or the text holds
 // a NUL, which no path can contain.
 bool WideToAnsiStrict(const std::wstring& in, std::string& out);
+
+// Widens text in the user's locale encoding (a port name, the modem's version, a system
+// error text), up to its first NUL. A byte that is no character there becomes U+FFFD
+// rather than costing the whole text.
+std::wstring AnsiToWide(const std::string& in);

@@ -128,7 +128,7 @@ Q310ResponsePtr MakeEmpty(uint32_t type)
     return record;
 }
 
-// Rows 5 and 6: "+ACTIVE,<16 hex>" / "+INACTIVE,<16 hex>".
+// The "+ACTIVE,<16 hex>" and "+INACTIVE,<16 hex>" lines.
 Q310ResponsePtr ParseAddressLine(FieldReader& reader, uint32_t type, uint32_t badAddressType)
 {
     std::string field;
@@ -344,43 +344,43 @@ Q310ResponsePtr Q310Comm::ExtractResponse(std::vector<uint8_t>& parseBuffer)
     size_t p = 0;
     while (p < n)
     {
-        size_t piece = 0;
+        size_t length = 0;
         if (b[p] == kCr)
         {
             if (n - p < 4)
                 break;
             if (b[p + 1] != kLf)
-                piece = 1;
+                length = 1;
             else
             {
                 const uint8_t* cr = std::find(b + p + 2, b + n, kCr);
                 if (cr == b + n || cr == b + n - 1)
                     break;  // the frame is not complete yet
-                piece = cr[1] == kLf ? static_cast<size_t>(cr + 2 - (b + p)) : 1;
+                length = cr[1] == kLf ? static_cast<size_t>(cr + 2 - (b + p)) : 1;
             }
         }
         else if (b[p] == kLf)
-            piece = 1;
+            length = 1;
         else
         {
             const uint8_t* cr = std::find(b + p + 1, b + n, kCr);
             if (cr == b + n)
                 break;
-            piece = static_cast<size_t>(cr - (b + p));
+            length = static_cast<size_t>(cr - (b + p));
         }
 
-        if (piece == 1)
+        if (length == 1)
         {
             ++p;
             continue;
         }
-        if (piece == 4 && b[p] == kCr && b[p + 1] == kLf && b[p + 2] == kCr && b[p + 3] == kLf)
+        if (length == 4 && b[p] == kCr && b[p + 1] == kLf && b[p + 2] == kCr && b[p + 3] == kLf)
         {
             p += 2;  // an empty line: its second "\r\n" may open the next frame
             continue;
         }
-        result = ParseResponse(std::vector<uint8_t>(b + p, b + p + piece));
-        p += piece;
+        result = ParseResponse(std::vector<uint8_t>(b + p, b + p + length));
+        p += length;
         break;
     }
     parseBuffer.erase(parseBuffer.begin(), parseBuffer.begin() + static_cast<std::ptrdiff_t>(p));

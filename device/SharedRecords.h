@@ -9,7 +9,6 @@
 #include <string>
 #include <system_error>
 
-#include "serial/CSerialportMP.h"  // SerialReadCallback, SerialWriteCallback
 #include "serial/EnumerateSerialPorts.h"  // SerialPortEntry
 
 class Q310Comm;

@@ -64,4 +64,17 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"NulIsKeptButIsNoPath", "C.UTF-8", std::wstring(L"a\0b", 3), std::string("a\0b", 3), false}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
+TEST(AnsiToWide, WidensUpToTheFirstNulAndReplacesOnlyBadBytes)
+{
+    CtypeLocale locale("C.UTF-8");
+    ASSERT_TRUE(locale.ok());
+    EXPECT_EQ(AnsiToWide(""), L"");
+    EXPECT_EQ(AnsiToWide("/dev/ttyUSB0"), L"/dev/ttyUSB0");
+    EXPECT_EQ(AnsiToWide("caf\xc3\xa9 \xec\x84\xa4"), L"caf\u00e9 \uc124");
+    EXPECT_EQ(AnsiToWide(std::string("V1\0junk", 7)), L"V1");
+    // A stray byte, and a sequence cut short at the end, cost only themselves.
+    EXPECT_EQ(AnsiToWide("V1.\xff" "2"), L"V1.\uFFFD" L"2");
+    EXPECT_EQ(AnsiToWide("ab\xec\x84"), L"ab\uFFFD\uFFFD");
+}
+
 }  // namespace
