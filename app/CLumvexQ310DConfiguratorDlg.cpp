@@ -431,11 +431,6 @@ void CLumvexQ310DConfiguratorDlg::OnAppExit(wxCommandEvent&)
 
 namespace {
 
-// Time-outs of the worker's steps.
-constexpr uint32_t kStepTimeoutMs = 2000;
-constexpr uint32_t kGpioQueryTimeoutMs = 4000;
-constexpr uint32_t kResetTimeoutMs = 1000;
-
 const wchar_t kCommProblemText[] = L"COM 포트에 문제가 발생했습니다.";
 
 const wchar_t* ParityWord(uint8_t parity)
@@ -723,42 +718,45 @@ void CLumvexQ310DConfiguratorDlg::PostCommandDone(int command, int result)
         PostAppMessage(this, WM_APP_COMMAND_DONE, static_cast<uintptr_t>(command), result);
 }
 
-Q310ResponsePtr CLumvexQ310DConfiguratorDlg::Send(const char* text, uint32_t commandId,
-                                                  uint32_t timeoutMs)
+Q310ResponsePtr CLumvexQ310DConfiguratorDlg::Send(uint32_t commandId)
 {
-    return m_comm.Transact(text, static_cast<uint16_t>(std::strlen(text)), commandId, timeoutMs);
+    const char* line = Q310Comm::FindCommand(commandId)->format;
+    return m_comm.Transact(line, static_cast<uint16_t>(std::strlen(line)), commandId,
+                           Q310Comm::TimeoutMs(commandId));
 }
 
-uint32_t CLumvexQ310DConfiguratorDlg::SendFormatted(uint32_t commandId, const char* format,
-                                                    unsigned a, unsigned b, unsigned c, unsigned d)
+uint32_t CLumvexQ310DConfiguratorDlg::SendFormatted(uint32_t commandId, unsigned a, unsigned b,
+                                                    unsigned c, unsigned d)
 {
     char line[64];
-    std::snprintf(line, sizeof line, format, a, b, c, d);
-    return Send(line, commandId, kStepTimeoutMs)->type;
+    std::snprintf(line, sizeof line, Q310Comm::FindCommand(commandId)->format, a, b, c, d);
+    return m_comm.Transact(line, static_cast<uint16_t>(std::strlen(line)), commandId,
+                           Q310Comm::TimeoutMs(commandId))
+        ->type;
 }
 
 int CLumvexQ310DConfiguratorDlg::ReadDeviceInfo()
 {
     // The pings only wake the modem up; what they answer decides nothing.
-    if (Send("AT\r", CommandId::Ping, kStepTimeoutMs)->type == ResponseType::Error)
-        Send("AT\r", CommandId::Ping, kStepTimeoutMs);
+    if (Send(CommandId::Ping)->type == ResponseType::Error)
+        Send(CommandId::Ping);
 
-    const Q310ResponsePtr quiet = Send("AT+QM?\r", CommandId::QueryQuietMode, kStepTimeoutMs);
+    const Q310ResponsePtr quiet = Send(CommandId::QueryQuietMode);
     if (quiet->type != ResponseType::QuietMode)
         return 1;
-    const Q310ResponsePtr info = Send("AT+INFO?\r", CommandId::QueryInfo, kStepTimeoutMs);
+    const Q310ResponsePtr info = Send(CommandId::QueryInfo);
     if (info->type != ResponseType::Info)
         return 1;
-    const Q310ResponsePtr net = Send("AT+NETINFO?\r", CommandId::QueryNetInfo, kStepTimeoutMs);
+    const Q310ResponsePtr net = Send(CommandId::QueryNetInfo);
     if (net->type != ResponseType::NetInfo)
         return 1;
-    const Q310ResponsePtr gpio = Send("AT+GPIOC?\r", CommandId::QueryGpioConfig, kGpioQueryTimeoutMs);
+    const Q310ResponsePtr gpio = Send(CommandId::QueryGpioConfig);
     if (gpio->type != ResponseType::GpioConfig)
         return 1;
-    const Q310ResponsePtr report = Send("AT+GPIOP?\r", CommandId::QueryGpioPeriodic, kStepTimeoutMs);
+    const Q310ResponsePtr report = Send(CommandId::QueryGpioPeriodic);
     if (report->type != ResponseType::GpioPeriodic)
         return 1;
-    const Q310ResponsePtr version = Send("AT+VER?\r", CommandId::QueryVersion, kStepTimeoutMs);
+    const Q310ResponsePtr version = Send(CommandId::QueryVersion);
     if (version->type != ResponseType::Version)
         return 1;
 
@@ -782,23 +780,23 @@ int CLumvexQ310DConfiguratorDlg::ApplyGeneral()
 {
     const GeneralInfoValues values = m_generalPage->m_values;
     if (m_deviceInfo.quietMode != 0 &&
-        SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 0) != ResponseType::Ok)
+        SendFormatted(CommandId::SetQuietMode, 0) != ResponseType::Ok)
         return 1;
-    if (SendFormatted(CommandId::SetOpMode, "AT+OPMODE=%u\r", values.info.opMode) != ResponseType::Ok)
+    if (SendFormatted(CommandId::SetOpMode, values.info.opMode) != ResponseType::Ok)
         return 1;
     if (m_comm.SetPanId(values.net.panId) != ResponseType::Ok)
         return 1;
-    if (SendFormatted(CommandId::SetPhyId, "AT+PHYID=%u\r", values.net.phyId) != ResponseType::Ok)
+    if (SendFormatted(CommandId::SetPhyId, values.net.phyId) != ResponseType::Ok)
         return 1;
-    if (SendFormatted(CommandId::SetRfChannel, "AT+RFCH=%u\r", values.net.rfChannel) != ResponseType::Ok)
+    if (SendFormatted(CommandId::SetRfChannel, values.net.rfChannel) != ResponseType::Ok)
         return 1;
-    if (SendFormatted(CommandId::SetNetRole, "AT+NETROLE=%u\r", values.info.netRole) != ResponseType::Ok)
+    if (SendFormatted(CommandId::SetNetRole, values.info.netRole) != ResponseType::Ok)
         return 1;
-    if (SendFormatted(CommandId::SetUart, "AT+UART=%u,%u,%u,%u\r", values.uart.baud,
+    if (SendFormatted(CommandId::SetUart, values.uart.baud,
                       values.uart.stopBits, values.uart.parity, values.uart.dataBits) != ResponseType::Ok)
         return 1;
     // Going quiet, the modem may not answer; only silence while asked to speak is a failure.
-    const uint32_t closing = SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", values.quietMode);
+    const uint32_t closing = SendFormatted(CommandId::SetQuietMode, values.quietMode);
     if (closing == ResponseType::Timeout && values.quietMode == 0)
         return 1;
     m_deviceInfo.quietMode = values.quietMode;
@@ -809,19 +807,19 @@ int CLumvexQ310DConfiguratorDlg::ApplyGpio()
 {
     const GpioSettings settings = m_gpioPage->m_settings;
     const bool quiet = m_deviceInfo.quietMode != 0;
-    if (quiet && SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 0) != ResponseType::Ok)
+    if (quiet && SendFormatted(CommandId::SetQuietMode, 0) != ResponseType::Ok)
         return 1;
     for (const GpioEntry& entry : settings.gpio)
     {
         if (m_comm.SetGpioConfig(entry) != ResponseType::Ok)
             return 1;
     }
-    if (SendFormatted(CommandId::SetGpioPeriodic, "AT+GPIOP=%u,%u\r", settings.report.reportInterval,
+    if (SendFormatted(CommandId::SetGpioPeriodic, settings.report.reportInterval,
                       settings.report.sendRemote) != ResponseType::Ok)
         return 1;
     if (quiet)
     {
-        const uint32_t closing = SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 1);
+        const uint32_t closing = SendFormatted(CommandId::SetQuietMode, 1);
         if (closing != ResponseType::Ok && closing != ResponseType::Timeout)
             return 1;
     }
@@ -831,7 +829,7 @@ int CLumvexQ310DConfiguratorDlg::ApplyGpio()
 int CLumvexQ310DConfiguratorDlg::ApplyConfigFile()
 {
     const bool quiet = m_deviceInfo.quietMode != 0;
-    if (quiet && SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", 0) != ResponseType::Ok)
+    if (quiet && SendFormatted(CommandId::SetQuietMode, 0) != ResponseType::Ok)
         return 1;
 
     int failure = 0;
@@ -846,7 +844,7 @@ int CLumvexQ310DConfiguratorDlg::ApplyConfigFile()
         {
         case CommandId::SetUart:
             code = 6;
-            ok = SendFormatted(CommandId::SetUart, "AT+UART=%u,%u,%u,%u\r", v.uart.baud, v.uart.stopBits,
+            ok = SendFormatted(CommandId::SetUart, v.uart.baud, v.uart.stopBits,
                                v.uart.parity, v.uart.dataBits) == ResponseType::Ok;
             break;
         case CommandId::SetPanId:
@@ -855,11 +853,11 @@ int CLumvexQ310DConfiguratorDlg::ApplyConfigFile()
             break;
         case CommandId::SetNetRole:
             code = 3;
-            ok = SendFormatted(CommandId::SetNetRole, "AT+NETROLE=%u\r", v.netRole) == ResponseType::Ok;
+            ok = SendFormatted(CommandId::SetNetRole, v.netRole) == ResponseType::Ok;
             break;
         case CommandId::SetRfChannel:
             code = 4;
-            ok = SendFormatted(CommandId::SetRfChannel, "AT+RFCH=%u\r", v.rfChannel) == ResponseType::Ok;
+            ok = SendFormatted(CommandId::SetRfChannel, v.rfChannel) == ResponseType::Ok;
             break;
         case CommandId::SetGpioConfig:
             code = 7;
@@ -867,12 +865,12 @@ int CLumvexQ310DConfiguratorDlg::ApplyConfigFile()
             break;
         case CommandId::SetGpioPeriodic:
             code = 8;
-            ok = SendFormatted(CommandId::SetGpioPeriodic, "AT+GPIOP=%u,%u\r", v.report.reportInterval,
+            ok = SendFormatted(CommandId::SetGpioPeriodic, v.report.reportInterval,
                                v.report.sendRemote) == ResponseType::Ok;
             break;
         case CommandId::SetOpMode:
             code = 2;
-            ok = SendFormatted(CommandId::SetOpMode, "AT+OPMODE=%u\r", v.opMode) == ResponseType::Ok;
+            ok = SendFormatted(CommandId::SetOpMode, v.opMode) == ResponseType::Ok;
             break;
         case CommandId::SetQuietMode:
             // Sent last, so that the modem answers every item before it goes quiet.
@@ -892,7 +890,7 @@ int CLumvexQ310DConfiguratorDlg::ApplyConfigFile()
     if (quiet || quietItemSeen)
     {
         const uint8_t value = quietItemSeen ? quietItemValue : m_deviceInfo.quietMode;
-        if (SendFormatted(CommandId::SetQuietMode, "AT+QM=%u\r", value) == ResponseType::Timeout &&
+        if (SendFormatted(CommandId::SetQuietMode, value) == ResponseType::Timeout &&
             value == 0)
             return 1;
         m_deviceInfo.quietMode = value;
@@ -902,13 +900,13 @@ int CLumvexQ310DConfiguratorDlg::ApplyConfigFile()
 
 int CLumvexQ310DConfiguratorDlg::RestartDevice()
 {
-    Send("ATZ\r", CommandId::Restart, kResetTimeoutMs);
+    Send(CommandId::Restart);
     return 0;
 }
 
 int CLumvexQ310DConfiguratorDlg::FactoryReset()
 {
-    Send("AT&F\r", CommandId::FactoryReset, kResetTimeoutMs);
+    Send(CommandId::FactoryReset);
     return 0;
 }
 

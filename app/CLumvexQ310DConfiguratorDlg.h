@@ -152,12 +152,13 @@ public:
     DialogMenuBar* m_menuBar = nullptr;
 
 private:
-    // One step of a sequence: sends text and returns the reply record. Worker thread.
-    Q310ResponsePtr Send(const char* text, uint32_t commandId, uint32_t timeoutMs);
-    // A setting step with its value(s) formatted into format; the reply's type, or the
-    // transaction's outcome.
-    uint32_t SendFormatted(uint32_t commandId, const char* format, unsigned a, unsigned b = 0,
-                           unsigned c = 0, unsigned d = 0);
+    // One step of a sequence: sends the command's line with its time-out, both from the
+    // client's command table, and returns the reply record. Worker thread.
+    Q310ResponsePtr Send(uint32_t commandId);
+    // A setting step: the command's line formatted with its value(s); returns the reply's
+    // type, or the transaction's outcome.
+    uint32_t SendFormatted(uint32_t commandId, unsigned a, unsigned b = 0, unsigned c = 0,
+                           unsigned d = 0);
     // Hands a result to the UI thread while the window lives; drops it afterwards.
     void PostCommandDone(int command, int result);
     // Shows the result of a successful device read in the dialog and the pages.
