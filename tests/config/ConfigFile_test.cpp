@@ -1,4 +1,5 @@
 #include "config/ConfigFile.h"
+#include "support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -276,31 +277,13 @@ TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-// Runs a save as an ordinary user: permissions do not bind root, and CI runs as root.
-int SaveAsOrdinaryUser(const std::function<int()>& save)
-{
-    if (::geteuid() != 0)
-        return save();
-    const pid_t child = ::fork();
-    if (child == 0)
-    {
-        constexpr uid_t kNobody = 65534;
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-            ::_exit(100);
-        ::_exit(save() & 0xff);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? static_cast<int8_t>(WEXITSTATUS(status)) : 100;
-}
-
 TEST(ConfigFileSave, ReadOnlyDirectoryGivesMinusOneAndKeepsTheFile)
 {
     TempDir dir;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0666);
     ::chmod(dir.path().c_str(), 0555);
-    const int result = SaveAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
+    const int result = RunAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
     ::chmod(dir.path().c_str(), 0755);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(ReadBytes(dir / "a.json"), "old");
@@ -313,7 +296,7 @@ TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0444);
     ::chmod(dir.path().c_str(), 0777);
-    const int result = SaveAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
+    const int result = RunAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
     ::chmod(dir.path().c_str(), 0755);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(ReadBytes(dir / "a.json"), "old");
