@@ -1055,20 +1055,21 @@ void CLumvexQ310DConfiguratorDlg::OnCommandDone(AppMessageEvent& event)
         break;
     case WorkerCommand::ApplyConfigFile:
         if (result == 0)
-        {
             AfxMessageBox(LoadString(IDS_CONFIG_APPLY_DONE) +
                               wxString::Format(L"\r\n실행된 AT 명령어: %u\r\n",
                                                static_cast<unsigned>(m_fileItems.size())),
                           MB_ICONINFORMATION);
-            PostCommand(WorkerCommand::RestartDevice, false);
-        }
         else
-        {
             AfxMessageBox(LoadString(IDS_CONFIG_APPLY_FAILED), MB_ICONERROR);
-            PostCommand(WorkerCommand::ReadDeviceInfo, false);
+        // An I/O error that cut the apply short has closed the port and stopped the
+        // worker: there is nothing to follow up and nothing to wait for.
+        if (IsPortOpen())
+        {
+            PostCommand(result == 0 ? WorkerCommand::RestartDevice : WorkerCommand::ReadDeviceInfo,
+                        false);
+            BeginWaitCursor();
+            EnableControls(false, true);
         }
-        BeginWaitCursor();
-        EnableControls(false, true);
         break;
     case WorkerCommand::RestartDevice:
     case WorkerCommand::FactoryReset:
@@ -1091,7 +1092,8 @@ wxString CLumvexQ310DConfiguratorDlg::ReplaceQuestion(const wxString& fileName)
 wxString CLumvexQ310DConfiguratorDlg::FileDialogFilter(const wxString& filter)
 {
     // "name|pattern|name|pattern||": the names as written, the patterns without the
-    // blanks around them (GTK would take them as part of the pattern).
+    // blanks around them (GTK would take them as part of the pattern). GTK matches "*.*"
+    // literally, so "all files" would hide every name without a dot: it becomes "*".
     wxArrayString parts = wxSplit(filter, '|', '\0');
     while (!parts.empty() && parts.back().empty())
         parts.pop_back();
@@ -1100,7 +1102,11 @@ wxString CLumvexQ310DConfiguratorDlg::FileDialogFilter(const wxString& filter)
     {
         wxString part = parts[i];
         if (i % 2 == 1)
+        {
             part.Trim(true).Trim(false);
+            if (part == "*.*")
+                part = "*";
+        }
         if (i > 0)
             result += '|';
         result += part;

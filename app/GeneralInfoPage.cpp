@@ -20,16 +20,17 @@ namespace {
 const ComboRow kParityRows[] = {{L"None", 0}, {L"Odd", 2}, {L"Even", 1}};
 const ComboRow kStopbitRows[] = {{L"1", 0}, {L"2", 1}};
 
-// The group ID as "%u" reads it: optional blanks, then digits. Values beyond 32 bits
-// saturate, which the range check refuses like any other large value.
+// The group ID: digits, with blanks around them at most. Anything else (a pasted "12abc")
+// is no number at all rather than its leading digits. Values beyond 32 bits saturate,
+// which the range check refuses like any other large value.
 bool ParseUnsigned(const wxString& text, uint32_t& value)
 {
     wxString digits = text;
-    digits.Trim(false);
+    digits.Trim(false).Trim(true);
     size_t end = 0;
     while (end < digits.size() && digits[end] >= '0' && digits[end] <= '9')
         ++end;
-    if (end == 0)
+    if (end == 0 || end != digits.size())
         return false;
     unsigned long long parsed = 0;
     if (!digits.substr(0, end).ToULongLong(&parsed) || parsed > std::numeric_limits<uint32_t>::max())

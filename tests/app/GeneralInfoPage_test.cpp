@@ -256,7 +256,9 @@ INSTANTIATE_TEST_SUITE_P(
                     GroupIdCase{"Zero", "0", false}, GroupIdCase{"Above", "65534", false},
                     GroupIdCase{"AllOnes", "65535", false},
                     GroupIdCase{"Beyond32Bits", "99999999999", false},
-                    GroupIdCase{"Empty", "", false}),
+                    GroupIdCase{"Empty", "", false}, GroupIdCase{"Blanks", " 12 ", true},
+                    GroupIdCase{"TrailingLetters", "12abc", false},
+                    GroupIdCase{"Signed", "+12", false}),
     [](const testing::TestParamInfo<GroupIdCase>& info) { return std::string(info.param.name); });
 
 TEST_F(GeneralInfoPageTest, AnOutOfRangePanIdFromTheModemIsShownAndMustBeChanged)

@@ -127,13 +127,13 @@ TEST(MainDialogTexts, StateTextAddsSettingModeWhenTheModeFlagIsZero)
     EXPECT_EQ(CLumvexQ310DConfiguratorDlg::FormatStateText(info), L"INACTIVE");
 }
 
-TEST(MainDialogTexts, FileFilterBecomesPairsWithoutBlanksAroundThePatterns)
+TEST(MainDialogTexts, FileFilterTrimsThePatternsAndAllFilesMatchesEveryName)
 {
     EXPECT_EQ(CLumvexQ310DConfiguratorDlg::FileDialogFilter(
                   L"Config File (*.json) | *.json |All Files(*.*) |*.*||"),
-              L"Config File (*.json) |*.json|All Files(*.*) |*.*");
+              L"Config File (*.json) |*.json|All Files(*.*) |*");
     EXPECT_EQ(CLumvexQ310DConfiguratorDlg::FileDialogFilter(L"설정 파일(*.json) | *.json |모든파일(*.*) |*.*||"),
-              L"설정 파일(*.json) |*.json|모든파일(*.*) |*.*");
+              L"설정 파일(*.json) |*.json|모든파일(*.*) |*");
 }
 
 // --- The connected dialog ---
@@ -632,21 +632,65 @@ TEST_F(MainDialogEndToEnd, APortThatCannotBeOpenedIsReportedWithTheSystemsReason
     EXPECT_EQ(Dlg()->m_statusBar->GetStatusText(0), L"COM 포트 닫힘");
 }
 
-TEST_F(MainDialogEndToEnd, TheModemHangingUpInTheMiddleOfACommandClosesEverythingOnce)
+// The modem hangs up while a command runs: one report of the line, one of the command, and
+// the dialog is left closed and idle (no follow-up queued, no wait cursor).
+struct HangUpCase
 {
+    const char* name;
+    const char* hangUpOn;
+    bool fromFile;  // a loaded file's apply, else the GPIO page's
+    Result result;
+    const wchar_t* failure;
+    size_t commands;
+};
+
+class HangUpTest : public MainDialogEndToEnd, public testing::WithParamInterface<HangUpCase>
+{
+};
+
+TEST_P(HangUpTest, InTheMiddleOfACommandClosesEverythingOnce)
+{
+    const HangUpCase& c = GetParam();
     ConnectAndForget();
-    m_modem.HangUpOn("AT+GPIOC=0008");
-    ClickButton(Dlg()->m_gpioPage, IDC_BUTTON_GPIO_APPLY);
+    m_modem.HangUpOn(c.hangUpOn);
+    if (c.fromFile)
+    {
+        std::vector<ConfigItem> items(3);
+        items[0].kind = CommandId::SetOpMode;
+        items[0].value.opMode = 4;
+        items[1].kind = CommandId::SetPanId;
+        items[1].value.panId = 500;
+        items[2].kind = CommandId::SetRfChannel;
+        items[2].value.rfChannel = 99;
+        const std::string path = TempPath("apply.json");
+        ASSERT_EQ(ConfigFile::Save(std::filesystem::path(path).wstring(), items), 0);
+        m_rig.answers.filePaths.push_back(path);
+        wxCommandEvent load(wxEVT_MENU, ID_LOAD_CONFIG_FILE);
+        Dlg()->ProcessWindowEvent(load);
+    }
+    else
+    {
+        ClickButton(Dlg()->m_gpioPage, IDC_BUTTON_GPIO_APPLY);
+    }
     ASSERT_TRUE(m_rig.WaitForResults(2));
     ASSERT_TRUE(PumpUntil([&] { return !Dlg()->IsPortOpen() && CountMessages(kCommProblem) == 1; }, 10s));
-    PumpEvents();
-    EXPECT_EQ(m_rig.results[1], Result(5, 1));
+    PumpUntil([] { return false; }, 100ms);
+    EXPECT_EQ(m_rig.results[1], c.result);
+    EXPECT_EQ(m_rig.results.size(), 2u);
     EXPECT_EQ(CountMessages(kCommProblem), 1u);
-    EXPECT_EQ(CountMessages(L"GPIO설정 적용을 실패하였습니다."), 1u);
+    EXPECT_EQ(CountMessages(c.failure), 1u);
     EXPECT_EQ(m_rig.answers.messageBoxes.size(), 2u);
     ExpectClosed();
-    EXPECT_EQ(m_modem.CommandCount(), 4u);
+    EXPECT_EQ(m_modem.CommandCount(), c.commands);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, HangUpTest,
+    testing::Values(HangUpCase{"GpioApply", "AT+GPIOC=0008", false, Result(5, 1),
+                               L"GPIO설정 적용을 실패하였습니다.", 4},
+                    HangUpCase{"FileApply", "AT+PANID=", true, Result(7, 5),
+                               L"설정 파일 적용을 실패하였습니다.", 2}),
+    [](const testing::TestParamInfo<HangUpCase>& info) { return std::string(info.param.name); });
 
 TEST_F(MainDialogEndToEnd, TheModemHangingUpWhileIdleIsReportedOnce)
 {
