@@ -400,7 +400,7 @@ TEST_F(MainDialogEndToEnd, SavingWritesThePageRecordsNotUnappliedEdits)
     ASSERT_TRUE(std::filesystem::exists(TempPath("settings.json")));
     ASSERT_EQ(m_rig.answers.fileDialogs, 1);
     EXPECT_TRUE(m_rig.answers.fileDialogStyles[0] & wxFD_OVERWRITE_PROMPT);
-    EXPECT_EQ(m_rig.answers.fileDialogFilters[0], L"설정 파일(*.json) |*.json|모든파일(*.*) |*.*");
+    EXPECT_EQ(m_rig.answers.fileDialogFilters[0], L"설정 파일(*.json) |*.json|모든파일(*.*) |*");
     ASSERT_EQ(ConfigFile::Save(std::filesystem::path(TempPath("expected.json")).wstring(), expected), 0);
     EXPECT_EQ(ReadFile(TempPath("settings.json")), ReadFile(TempPath("expected.json")));
     EXPECT_EQ(m_rig.answers.Messages(), std::vector<wxString>{L"설정 파일을 저장하였습니다."});
