@@ -10,6 +10,8 @@ public:
     CLumvexQ310DConfiguratorApp();
     ~CLumvexQ310DConfiguratorApp() override;
 
+    // Takes the user's locale from the environment before the toolkit starts.
+    bool Initialize(int& argc, wxChar** argv) override;
     // Runs the main dialog to its end. Returns true so that the program ends with status 0.
     bool OnInit() override;
     // The main dialog's loop was the program's only loop: nothing is left to run.

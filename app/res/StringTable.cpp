@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -54,13 +55,33 @@ std::atomic<int> g_language{-1};
 StringTable::Language StringTable::DetectLanguage()
 {
     // POSIX precedence: the first of these that is set and not empty names the locale.
+    const char* locale = nullptr;
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
     {
         const char* value = std::getenv(name);
         if (value && *value)
-            return std::strncmp(value, "ko", 2) == 0 ? Language::Korean : Language::English;
+        {
+            locale = value;
+            break;
+        }
     }
-    return Language::English;
+    if (!locale)
+        return Language::English;
+    // GNU gettext lets LANGUAGE name the wanted languages, first choice first, unless the
+    // locale is the untranslated "C" one.
+    std::string_view language = locale;
+    const char* preferences = std::getenv("LANGUAGE");
+    if (preferences && *preferences && language != "C" && language != "POSIX")
+    {
+        std::string_view list = preferences;
+        const std::size_t start = list.find_first_not_of(':');
+        if (start != std::string_view::npos)
+            language = list.substr(start, list.find(':', start) - start);
+    }
+    // "ko", "ko_KR", "ko_KR.UTF-8", "ko@..."; not "kok" (Konkani).
+    const bool korean = language.substr(0, 2) == "ko" &&
+                        (language.size() == 2 || std::strchr("_.@", language[2]) != nullptr);
+    return korean ? Language::Korean : Language::English;
 }
 
 StringTable::Language StringTable::GetLanguage()

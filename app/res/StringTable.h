@@ -17,7 +17,8 @@ public:
     static Language GetLanguage();
     // Forces a language (tests, or a caller that knows better than the environment).
     static void SetLanguage(Language language);
-    // Korean when the locale's language is Korean (LC_ALL, then LC_MESSAGES, then LANG), else English.
+    // Korean when the user's language is Korean, else English: the locale's language (LC_ALL,
+    // then LC_MESSAGES, then LANG), or LANGUAGE's first entry when that locale is not "C".
     static Language DetectLanguage();
 
     // The text of a string id in the language in use; empty when the table has no such id.

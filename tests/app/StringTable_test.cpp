@@ -15,15 +15,17 @@ struct LocaleCase
     const char* lcAll;
     const char* lcMessages;
     const char* lang;
+    const char* language;  // LANGUAGE
     StringTable::Language expected;
 };
 
 class StringTableLocale : public testing::TestWithParam<LocaleCase>
 {
 protected:
+    static constexpr const char* kNames[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
     void SetUp() override
     {
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        for (const char* name : kNames)
         {
             const char* v = std::getenv(name);
             m_saved.push_back(v ? std::string(v) : std::string("\x01"));
@@ -31,9 +33,8 @@ protected:
     }
     void TearDown() override
     {
-        const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-        for (int i = 0; i < 3; ++i)
-            Set(names[i], m_saved[i] == "\x01" ? nullptr : m_saved[i].c_str());
+        for (std::size_t i = 0; i < std::size(kNames); ++i)
+            Set(kNames[i], m_saved[i] == "\x01" ? nullptr : m_saved[i].c_str());
     }
     static void Set(const char* name, const char* value)
     {
@@ -51,17 +52,25 @@ TEST_P(StringTableLocale, PicksKoreanOnlyForAKoreanLocale)
     Set("LC_ALL", c.lcAll);
     Set("LC_MESSAGES", c.lcMessages);
     Set("LANG", c.lang);
+    Set("LANGUAGE", c.language);
     EXPECT_EQ(StringTable::DetectLanguage(), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Environments, StringTableLocale,
-    testing::Values(LocaleCase{"LangKorean", nullptr, nullptr, "ko_KR.UTF-8", StringTable::Language::Korean},
-                    LocaleCase{"LangEnglish", nullptr, nullptr, "en_US.UTF-8", StringTable::Language::English},
-                    LocaleCase{"NothingSet", nullptr, nullptr, nullptr, StringTable::Language::English},
-                    LocaleCase{"LcAllWins", "C", nullptr, "ko_KR.UTF-8", StringTable::Language::English},
-                    LocaleCase{"EmptyLcAllIsSkipped", "", "ko_KR", "en_GB", StringTable::Language::Korean},
-                    LocaleCase{"KoreanOtherEncoding", "ko_KR.eucKR", nullptr, "de_DE", StringTable::Language::Korean}),
+    testing::Values(
+        LocaleCase{"LangKorean", nullptr, nullptr, "ko_KR.UTF-8", nullptr, StringTable::Language::Korean},
+        LocaleCase{"LangEnglish", nullptr, nullptr, "en_US.UTF-8", nullptr, StringTable::Language::English},
+        LocaleCase{"NothingSet", nullptr, nullptr, nullptr, nullptr, StringTable::Language::English},
+        LocaleCase{"LcAllWins", "C", nullptr, "ko_KR.UTF-8", nullptr, StringTable::Language::English},
+        LocaleCase{"EmptyLcAllIsSkipped", "", "ko_KR", "en_GB", nullptr, StringTable::Language::Korean},
+        LocaleCase{"KoreanOtherEncoding", "ko_KR.eucKR", nullptr, "de_DE", nullptr, StringTable::Language::Korean},
+        LocaleCase{"LanguageFirstEntryWins", nullptr, nullptr, "en_US.UTF-8", "ko:en", StringTable::Language::Korean},
+        LocaleCase{"LanguageEnglishFirst", nullptr, nullptr, "ko_KR.UTF-8", "en_GB:ko", StringTable::Language::English},
+        LocaleCase{"LanguageIgnoredInTheCLocale", "C", nullptr, nullptr, "ko", StringTable::Language::English},
+        LocaleCase{"LanguageIgnoredWithoutALocale", nullptr, nullptr, nullptr, "ko", StringTable::Language::English},
+        LocaleCase{"EmptyLanguageIsSkipped", nullptr, nullptr, "ko_KR.UTF-8", "", StringTable::Language::Korean},
+        LocaleCase{"KonkaniIsNotKorean", nullptr, nullptr, "kok_IN.UTF-8", nullptr, StringTable::Language::English}),
     [](const testing::TestParamInfo<LocaleCase>& info) { return std::string(info.param.name); });
 
 TEST(StringTable, HoldsEveryQuotedEntryInBothLanguages)

@@ -5,9 +5,13 @@
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include "app/CLumvexQ310DConfiguratorApp.h"
+
 namespace {
 
-class SessionApp : public wxApp
+// The program's own application object, so that tests run in the environment it sets up
+// (the user's locale among it); only the main dialog it would run is left to each test.
+class SessionApp : public CLumvexQ310DConfiguratorApp
 {
 public:
     bool OnInit() override { return true; }

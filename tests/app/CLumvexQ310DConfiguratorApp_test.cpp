@@ -1,0 +1,142 @@
+// The program's start-up takes the user's locale from the environment. Each case runs in a
+// child copy of this test program started in that locale (no LC_* variable but LANG), so
+// the locale in force is the one the application object took, not one a test set: texts
+// beyond ASCII convert, and a file in a Hangul folder saves and loads through the main
+// dialog's own commands.
+
+#include <cerrno>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/CLumvexQ310DConfiguratorDlg.h"
+#include "app/res/ResourceIds.h"
+#include "config/WideToAnsi.h"
+#include "support/GuiFixtures.h"
+#include "support/GuiMainDialogRig.h"
+#include "support/SimulatedModem.h"
+#include "support/Watchdog.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Result = std::pair<int, int>;
+
+constexpr char kChildMark[] = "Q310_LOCALE_CHILD";
+constexpr char kHangul[] = "문서";  // UTF-8 in this source, as GTK hands out names
+const std::wstring kHangulWide = L"문서";
+
+// Runs this test alone in a child copy of the test program whose environment names only
+// lang as its locale; returns the child's exit status (-1 when it did not exit).
+int RunInChild(const char* lang)
+{
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string filter =
+        std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name();
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e)
+    {
+        const std::string entry = *e;
+        if (entry.rfind("LC_", 0) != 0 && entry.rfind("LANG=", 0) != 0 &&
+            entry.rfind("LANGUAGE=", 0) != 0)
+            env.push_back(entry);
+    }
+    env.push_back(std::string("LANG=") + lang);
+    env.push_back(std::string(kChildMark) + "=1");
+    std::vector<char*> envp;
+    for (std::string& entry : env)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    const pid_t child = ::fork();
+    if (child == 0)
+    {
+        char* argv[] = {const_cast<char*>("app_tests"), const_cast<char*>(filter.c_str()), nullptr};
+        ::execve("/proc/self/exe", argv, envp.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR)
+    {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+struct LocaleCase
+{
+    const char* name;
+    const char* lang;
+};
+
+class UserLocale : public testing::TestWithParam<LocaleCase>
+{
+};
+
+TEST_P(UserLocale, HangulTextsConvertAndHangulFoldersHoldFiles)
+{
+    const LocaleCase& c = GetParam();
+    if (!std::getenv(kChildMark))
+    {
+        Watchdog watchdog{90s, "start-up locale test"};
+        EXPECT_EQ(RunInChild(c.lang), 0) << "the child run in " << c.lang << " failed (its output is above)";
+        return;
+    }
+
+    // The child: the application object set the locale up at start-up.
+    ASSERT_STREQ(std::setlocale(LC_CTYPE, nullptr), c.lang) << "is the locale installed? (locale -a)";
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    std::string narrow;
+    WideToAnsi(kHangulWide, narrow);
+    EXPECT_EQ(narrow, kHangul);
+    EXPECT_EQ(AnsiToWide(kHangul), kHangulWide);
+
+    Watchdog watchdog{60s, "start-up locale child"};
+    TempProfile profile;
+    ScopedLanguage korean(StringTable::Language::Korean);
+    std::string pattern = (std::filesystem::temp_directory_path() / "q310-locale-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path dir = std::filesystem::path(pattern) / kHangul;
+    std::filesystem::create_directory(dir);
+    const std::string file = (dir / "설정.json").string();
+    {
+        SimulatedModem modem;
+        MainDialogRig rig;
+        rig.Show(modem.SlavePath());
+        ASSERT_TRUE(rig.WaitForResults(1));
+        ASSERT_EQ(rig.results[0], Result(3, 0));
+
+        // The chooser hands the dialog the name it shows; the program must find the file.
+        rig.answers.filePaths.push_back(wxString::FromUTF8(file));
+        wxCommandEvent save(wxEVT_MENU, ID_SAVE_CONFIG_FILE);
+        rig.dlg->ProcessWindowEvent(save);
+        EXPECT_TRUE(std::filesystem::is_regular_file(file));
+
+        rig.answers.filePaths.push_back(wxString::FromUTF8(file));
+        wxCommandEvent load(wxEVT_MENU, ID_LOAD_CONFIG_FILE);
+        rig.dlg->ProcessWindowEvent(load);
+        ASSERT_TRUE(rig.WaitForResults(2));
+        EXPECT_EQ(rig.results[1], Result(7, 0));
+        ASSERT_GE(rig.answers.Messages().size(), 2u);
+        EXPECT_EQ(rig.answers.Messages()[0], L"설정 파일을 저장하였습니다.");
+        EXPECT_TRUE(rig.answers.Messages()[1].StartsWith(L"설정 파일 적용을 성공하였습니다."));
+        rig.WaitUntilIdle();
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(pattern, ignored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, UserLocale,
+                         testing::Values(LocaleCase{"Korean", "ko_KR.UTF-8"},
+                                         LocaleCase{"CUtf8", "C.UTF-8"}),
+                         [](const testing::TestParamInfo<LocaleCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
