@@ -1,11 +1,15 @@
 #include "serial/CSerialportMP.h"
 
 #include <asio/buffer.hpp>
+#include <asio/error.hpp>
 #include <asio/post.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <sstream>
 #include <stdexcept>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 namespace {
@@ -92,6 +96,14 @@ std::error_code CSerialportMP::OpenHandle(const std::string& portName, uint32_t 
     if (ec)
         return ec;
 
+    if ((ec = ClaimHandle()))
+    {
+        // The port belongs to someone else: leave it exactly as they have it.
+        std::error_code ignored;
+        m_serialPort.close(ignored);
+        return ec;
+    }
+
     try
     {
         // Drop whatever the line buffered before we took it; a failure here does no harm.
@@ -109,18 +121,51 @@ std::error_code CSerialportMP::OpenHandle(const std::string& portName, uint32_t 
     }
     catch (...)
     {
-        std::error_code ignored;
-        m_serialPort.close(ignored);
+        CloseHandle();
         throw;
     }
 
     if (ec)
     {
         // A port left open but not marked open could never be opened again by this object.
-        std::error_code ignored;
-        m_serialPort.close(ignored);
+        CloseHandle();
     }
     return ec;
+}
+
+std::error_code CSerialportMP::ClaimHandle()
+{
+    const int fd = m_serialPort.native_handle();
+    const std::error_code busy(EBUSY, asio::error::get_system_category());
+
+    // The lock serial programs take on Linux; it binds root as well, so it also keeps out a
+    // second copy of this program run as root.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    {
+        const int error = errno;
+        return error == EWOULDBLOCK ? busy
+                                    : std::error_code(error, asio::error::get_system_category());
+    }
+
+    // A program that marked the port exclusive holds it even though root could still open it;
+    // taking it over would also clear its mark when this port closes.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0)
+        return busy;
+
+    // Refuses every later open of the port by an ordinary user, whether they lock it or not.
+    if (::ioctl(fd, TIOCEXCL) != 0)
+        return std::error_code(errno, asio::error::get_system_category());
+    return {};
+}
+
+void CSerialportMP::CloseHandle()
+{
+    // The exclusive mark belongs to the terminal, not to this handle: it outlives the close
+    // while anyone else still has the port open. The lock goes with the handle.
+    (void)::ioctl(m_serialPort.native_handle(), TIOCNXCL);
+    std::error_code ignored;
+    m_serialPort.close(ignored);
 }
 
 void CSerialportMP::Close()
@@ -135,7 +180,7 @@ void CSerialportMP::Close()
     m_writeInProgress = false;
     std::error_code ignored;
     m_serialPort.cancel(ignored);
-    m_serialPort.close(ignored);
+    CloseHandle();
 }
 
 void CSerialportMP::Write(const uint8_t* data, size_t length)

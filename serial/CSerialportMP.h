@@ -40,8 +40,9 @@ public:
     CSerialportMP& operator=(const CSerialportMP&) = delete;
 
     // Opens the port with PC-side line settings (parity 0 none, 1 odd, 2 even; stop bits
-    // 0 one, 1 one and a half, 2 two) and starts with an empty transmit queue. On failure the
-    // port is left closed. UI thread.
+    // 0 one, 1 one and a half, 2 two) and starts with an empty transmit queue. The port is
+    // this object's alone until Close; one that is already in use is refused with EBUSY.
+    // On failure the port is left closed. UI thread.
     std::error_code Open(const std::string& portName, uint32_t baudRate, uint8_t characterSize,
                          uint8_t parity, uint8_t stopBits);
     // Cancels pending I/O and closes the port. Never waits for m_rxMutex or m_txMutex, so a
@@ -64,9 +65,15 @@ private:
     void OnWriteComplete(Generation generation, const std::error_code& error,
                          std::size_t bytesTransferred);
     bool IsCurrent(Generation generation) const;
-    // Opens the handle and applies the line settings; closes the handle again on failure.
+    // Opens the handle, claims the port and applies the line settings; closes the handle
+    // again on failure.
     std::error_code OpenHandle(const std::string& portName, uint32_t baudRate,
                                uint8_t characterSize, uint8_t parity, uint8_t stopBits);
+    // Claims the just opened port for this object alone; a port that another program or
+    // another copy of this one holds is refused with the system's "busy" error.
+    std::error_code ClaimHandle();
+    // Gives up the claim and closes the handle.
+    void CloseHandle();
 
     std::vector<uint8_t> m_rxData;
     uint8_t m_readBuffer[1024];

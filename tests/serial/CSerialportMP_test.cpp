@@ -1,6 +1,7 @@
 #include "serial/CSerialportMP.h"
 
 #include "Deadline.h"
+#include "support/OrdinaryUser.h"
 #include "support/PtyPair.h"
 
 #include <asio/error.hpp>
@@ -11,9 +12,12 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <iterator>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -271,6 +275,134 @@ TEST_F(SerialPortTest, OpenDiscardsWhatTheLineBufferedBeforehand)
     m_pty.Send("fresh");
     EXPECT_TRUE(Receives("fresh"));
 }
+
+// ---- a port in use ------------------------------------------------------------------------
+
+// Who takes the line: this program's port, or another program that opens it and then locks it
+// as serial programs do, only marks it exclusive, or (as an ordinary user) does nothing more.
+enum class Opener
+{
+    OurPort,
+    LockingProgram,
+    ExclusiveProgram,
+    OrdinaryUser
+};
+
+struct InUseCase
+{
+    const char* name;
+    Opener first;
+    Opener second;
+    int refusal;  // errno value the second opener is refused with
+};
+
+class PortInUseTest : public SerialPortTest, public testing::WithParamInterface<InUseCase>
+{
+protected:
+    // Anyone may open the line, so a refusal can only come from its being in use.
+    PortInUseTest() { EXPECT_EQ(::chmod(m_pty.SlavePath().c_str(), 0666), 0); }
+    ~PortInUseTest() override
+    {
+        Release(0);
+        Release(1);
+    }
+
+    // Takes the line as `who` in `slot` (0 first, 1 second): 0, or the errno of the refusal.
+    int Claim(Opener who, int slot)
+    {
+        if (who == Opener::OurPort)
+        {
+            const std::error_code error = m_ports[slot]->Open(m_pty.SlavePath(), kBaud, 8, 0, 0);
+            EXPECT_TRUE(!error || &error.category() == &asio::error::get_system_category());
+            return error.value();
+        }
+        if (who == Opener::OrdinaryUser)
+            return RunAsOrdinaryUser([&] {
+                int fd = -1;
+                const int error = OpenAs(who, fd);
+                if (fd >= 0)
+                    ::close(fd);
+                return error;
+            });
+        return OpenAs(who, m_fds[slot]);
+    }
+
+    int OpenAs(Opener who, int& fd)
+    {
+        fd = ::open(m_pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0)
+            return errno;
+        const int result = who == Opener::LockingProgram     ? ::flock(fd, LOCK_EX | LOCK_NB)
+                           : who == Opener::ExclusiveProgram ? ::ioctl(fd, TIOCEXCL)
+                                                             : 0;
+        const int error = errno;
+        if (result == 0)
+            return 0;
+        ::close(fd);
+        fd = -1;
+        return error;
+    }
+
+    void Release(int slot)
+    {
+        m_ports[slot]->Close();
+        if (m_fds[slot] >= 0)
+        {
+            (void)::ioctl(m_fds[slot], TIOCNXCL);
+            ::close(std::exchange(m_fds[slot], -1));
+        }
+    }
+
+    std::shared_ptr<CSerialportMP> m_ports[2] = {m_port, std::make_shared<CSerialportMP>(m_io)};
+    int m_fds[2] = {-1, -1};
+};
+
+TEST_P(PortInUseTest, SecondOpenerIsRefusedUntilTheFirstCloses)
+{
+    const InUseCase& c = GetParam();
+    const auto pending = [&] {  // bytes waiting for a first opener that does not read
+        int count = -1;
+        return ::ioctl(m_fds[0], FIONREAD, &count) == 0 ? count : -1;
+    };
+    ASSERT_EQ(Claim(c.first, 0), 0);
+    // Sent before the refused open, so a refused opener that flushed the line would show.
+    m_pty.Send("kept");
+    if (c.first != Opener::OurPort)
+    {
+        ASSERT_TRUE(WaitUntil([&] { return pending() == 4; }, 5s));
+    }
+
+    // Where the exclusive mark binds (not for root), a program is refused before it can lock.
+    const int refusal =
+        c.second == Opener::LockingProgram && ::geteuid() != 0 ? EBUSY : c.refusal;
+    const std::size_t before = OpenDescriptorCount();
+    EXPECT_EQ(Claim(c.second, 1), refusal);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_FALSE(m_ports[1]->m_isOpen);
+    if (c.first == Opener::OurPort)
+    {
+        EXPECT_TRUE(Receives("kept") && Exchange("still here", "and back"));
+    }
+    else
+    {
+        EXPECT_EQ(pending(), 4);
+    }
+
+    Release(0);
+    EXPECT_EQ(Claim(c.second, 1), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Openers, PortInUseTest,
+    testing::Values(
+        InUseCase{"OurPortThenAnotherCopy", Opener::OurPort, Opener::OurPort, EBUSY},
+        InUseCase{"OurPortThenALockingProgram", Opener::OurPort, Opener::LockingProgram,
+                  EWOULDBLOCK},
+        InUseCase{"OurPortThenAnOrdinaryUser", Opener::OurPort, Opener::OrdinaryUser, EBUSY},
+        InUseCase{"ALockingProgramThenOurPort", Opener::LockingProgram, Opener::OurPort, EBUSY},
+        InUseCase{"AnExclusiveProgramThenOurPort", Opener::ExclusiveProgram, Opener::OurPort,
+                  EBUSY}),
+    [](const testing::TestParamInfo<InUseCase>& info) { return info.param.name; });
 
 // ---- line options -------------------------------------------------------------------------
 
