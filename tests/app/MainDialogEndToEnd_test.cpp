@@ -5,6 +5,7 @@
 // modem that hangs up), checking the lines the modem received, the controls and the
 // message boxes.
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,10 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/notebook.h>
@@ -31,6 +35,7 @@
 #include "app/WaitCursor.h"
 #include "app/res/ResourceIds.h"
 #include "config/ConfigFile.h"
+#include "config/WideToAnsi.h"
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/SimulatedModem.h"
@@ -620,17 +625,45 @@ TEST_F(MainDialogEndToEnd, AFailedReadIsReportedAndClosesThePort)
     ExpectClosed();
 }
 
-TEST_F(MainDialogEndToEnd, APortThatCannotBeOpenedIsReportedWithTheSystemsReason)
+// A port that cannot be opened: string 130 followed by the system's reason.
+struct OpenFailureCase
 {
-    m_rig.Show("/dev/q310-no-such-port");
+    const char* name;
+    bool heldByAnother;  // the modem's port, locked by another program; else no such port
+    int error;
+};
+
+class OpenFailureTest : public MainDialogEndToEnd, public testing::WithParamInterface<OpenFailureCase>
+{
+};
+
+TEST_P(OpenFailureTest, IsReportedWithTheSystemsReason)
+{
+    const OpenFailureCase& c = GetParam();
+    int holder = -1;
+    if (c.heldByAnother)
+    {
+        holder = ::open(m_modem.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(holder, 0);
+        ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    }
+    m_rig.Show(c.heldByAnother ? m_modem.SlavePath() : "/dev/q310-no-such-port");
     PumpEvents();
+    if (holder >= 0)
+        ::close(holder);
     ASSERT_EQ(m_rig.answers.messageBoxes.size(), 1u);
-    EXPECT_EQ(m_rig.answers.messageBoxes[0].message, L"COM 포트를 열지 못하였습니다.: No such file or directory");
+    EXPECT_EQ(m_rig.answers.messageBoxes[0].message,
+              L"COM 포트를 열지 못하였습니다.: " + AnsiToWide(std::generic_category().message(c.error)));
     EXPECT_EQ(m_rig.answers.messageBoxes[0].style & wxICON_MASK, wxICON_ERROR);
     EXPECT_FALSE(Dlg()->IsPortOpen());
     EXPECT_FALSE(Dlg()->m_worker.joinable());
     EXPECT_EQ(Dlg()->m_statusBar->GetStatusText(0), L"COM 포트 닫힘");
 }
+
+INSTANTIATE_TEST_SUITE_P(Ports, OpenFailureTest,
+                         testing::Values(OpenFailureCase{"NoSuchPort", false, ENOENT},
+                                         OpenFailureCase{"HeldByAnotherProgram", true, EBUSY}),
+                         [](const testing::TestParamInfo<OpenFailureCase>& info) { return std::string(info.param.name); });
 
 // The modem hangs up while a command runs: one report of the line, one of the command, and
 // the dialog is left closed and idle (no follow-up queued, no wait cursor).
