@@ -17,7 +17,7 @@
 #include <iterator>
 #include <memory>
 
-#include "config/WideToAnsi.h"
+#include "config/WideToFileName.h"
 
 const JsonKeyDef ConfigFile::kKeyTable1[9] = {
     {12, L"Num", rapidjson::kNullType},
@@ -373,9 +373,7 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
 {
     rapidjson::Document document;
     std::string target;
-    // A path is converted exactly or not at all: a "?" in place of a character would
-    // write some other file than the one the user chose.
-    if (!WideToAnsiStrict(path, target))
+    if (!WideToFileName(path, target))
         return -1;
     BuildDocument(items, document);
 
@@ -436,7 +434,7 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
 int ConfigFile::LoadDocument(const std::wstring& path, WDocument& doc)
 {
     std::string narrow;
-    if (!WideToAnsiStrict(path, narrow))
+    if (!WideToFileName(path, narrow))
         return kCannotOpen;
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(narrow.c_str(), "rbe"), &std::fclose);
     if (!file)

@@ -42,15 +42,15 @@ public:
     static void BuildDocument(const std::vector<ConfigItem>& items, rapidjson::Document& document);
 
     // Writes items as a pretty-printed file (UTF-8, CR LF, 4-space indent) at path, which is
-    // narrowed to the locale encoding. The text goes to a temporary file beside the target
+    // narrowed to the file-name encoding (WideToFileName). The text goes to a temporary file beside the target
     // first and replaces the target only once it is complete and on disk, so a failure
     // leaves an existing file as it was. 0 success; -1 the path cannot be converted, the
     // temporary file cannot be created or the target cannot be replaced; -2 the writer,
     // a write or the flush to disk failed.
     static int Save(std::wstring path, const std::vector<ConfigItem>& items);
 
-    // Reads the file at path (UTF-8, UTF-16 LE/BE or UTF-32 LE/BE, with or without a
-    // byte-order mark) into doc. Parsing is iterative, so deep nesting cannot exhaust the
+    // Reads the file at path (narrowed like Save's; UTF-8, UTF-16 LE/BE or UTF-32 LE/BE,
+    // with or without a byte-order mark) into doc. Parsing is iterative, so deep nesting cannot exhaust the
     // stack. On success doc is replaced as a whole (its earlier memory is released);
     // otherwise doc is left as it was. Returns kLoaded, kCannotOpen or kNotJson.
     static int LoadDocument(const std::wstring& path, WDocument& doc);

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -247,15 +246,32 @@ TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 
 TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile)
 {
+    // A lone surrogate has no encoding in any character set a file name can be in.
     TempDir dir;
     WriteBytes(dir / "caf?.json", "old");  // what a lossy conversion would have named
-    const std::string saved = std::setlocale(LC_CTYPE, nullptr);
-    std::setlocale(LC_CTYPE, "C");
-    const int result = ConfigFile::Save(Wide(dir.path()) + L"/caf\u00e9.json", ExampleSaveList());
-    std::setlocale(LC_CTYPE, saved.c_str());
-    EXPECT_EQ(result, -1);
+    const std::wstring path = Wide(dir.path()) + L"/caf" + wchar_t(0xD800) + L".json";
+    EXPECT_EQ(ConfigFile::Save(path, ExampleSaveList()), -1);
+    WDocument doc;
+    EXPECT_EQ(ConfigFile::LoadDocument(path, doc), ConfigFile::kCannotOpen);
     EXPECT_EQ(ReadBytes(dir / "caf?.json"), "old");
     EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
+TEST(ConfigFileSave, SavesAndLoadsAFileInAHangulFolderInTheProcessEnvironment)
+{
+    // "문서/설정.json"; file names are UTF-8 unless GLib's variables say otherwise, whatever
+    // the locale (this process never sets one).
+    TempDir dir;
+    const fs::path folder = dir / "\xeb\xac\xb8\xec\x84\x9c";
+    fs::create_directory(folder);
+    const std::wstring path = Wide(dir.path()) + L"/\uBB38\uC11C/\uC124\uC815.json";
+    ASSERT_EQ(ConfigFile::Save(path, ExampleSaveList()), 0);
+    EXPECT_EQ(ReadBytes(folder / "\xec\x84\xa4\xec\xa0\x95.json"), ReadBytes(kData / "example.json"));
+    WDocument doc;
+    std::vector<ConfigItem> items;
+    ASSERT_EQ(ConfigFile::LoadDocument(path, doc), ConfigFile::kLoaded);
+    EXPECT_EQ(ConfigFile::ParseDocument(doc, items), 0);
+    EXPECT_EQ(items, InReadOrder(ExampleSaveList()));
 }
 
 TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
