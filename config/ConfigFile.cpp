@@ -1,7 +1,7 @@
 #include "config/ConfigFile.h"
 
 #include <rapidjson/encodedstream.h>
-#include <rapidjson/filereadstream.h>
+#include <rapidjson/memorystream.h>
 #include <rapidjson/prettywriter.h>
 
 #include <fcntl.h>
@@ -13,9 +13,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <iterator>
-#include <memory>
+#include <new>
 
 #include "config/WideToFileName.h"
 
@@ -253,6 +252,20 @@ void SyncDirectory(const std::string& dir)
     ::close(fd);
 }
 
+// Closes a descriptor when the reading is done, however it ends.
+struct FileDescriptor
+{
+    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    const int fd;
+};
+
 // Deeper than any configuration file nests (root, "GPIOs", "Configs", element).
 constexpr unsigned kMaxNesting = 64;
 
@@ -295,7 +308,7 @@ struct LimitedParse
     bool operator()(WDocument& doc)
     {
         NestingLimit handler(doc);
-        rapidjson::GenericReader<rapidjson::AutoUTF<unsigned>, rapidjson::UTF16<>> reader;
+        rapidjson::GenericReader<rapidjson::AutoUTF<unsigned>, rapidjson::UTF16<>, JsonAllocator> reader;
         // Iterative: a deeply nested text must not exhaust the stack before the limit is seen.
         result = reader.Parse<rapidjson::kParseIterativeFlag>(input, handler);
         return !result.IsError();
@@ -433,31 +446,62 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
 
 int ConfigFile::LoadDocument(const std::wstring& path, WDocument& doc)
 {
-    std::string narrow;
-    if (!WideToFileName(path, narrow))
+    std::string name;
+    if (!WideToFileName(path, name))
         return kCannotOpen;
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(narrow.c_str(), "rbe"), &std::fclose);
-    if (!file)
-        return kCannotOpen;
+    // Only a regular file of sensible size. The name is checked before opening, as opening
+    // a device can act on it (a serial port raises its control lines), and the descriptor
+    // again after, in case the name changed meanwhile; opening does not wait for a FIFO's writer.
+    const auto isConfigFile = [](const struct stat& st) {
+        return S_ISREG(st.st_mode) && static_cast<uintmax_t>(st.st_size) <= kMaxConfigFileSize;
+    };
     struct stat st;
-    if (::fstat(::fileno(file.get()), &st) != 0 || S_ISDIR(st.st_mode))
+    if (::stat(name.c_str(), &st) != 0 || !isConfigFile(st))
+        return kCannotOpen;
+    const FileDescriptor file{::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !isConfigFile(st))
         return kCannotOpen;
 
-    char buffer[512];
-    rapidjson::FileReadStream bytes(file.get(), buffer, sizeof buffer);
-    rapidjson::AutoUTFInputStream<unsigned, rapidjson::FileReadStream> input(bytes, rapidjson::kUTF8);
-    // Parsed into a document of its own, so a refused file leaves doc as it was and an
-    // accepted one releases the memory of the previous document.
-    WDocument parsed;
-    LimitedParse<decltype(input)> parse{input, {}};
-    parsed.Populate(parse);
-    // The stream reports a read error as the end of the file.
-    if (std::ferror(file.get()))
-        return kCannotOpen;
-    if (parse.result.IsError())
+    try
+    {
+        // Read to the end, as the file may have grown since.
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char chunk[16384];
+        for (;;)
+        {
+            const ssize_t n = ::read(file.fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return kCannotOpen;
+            if (n == 0)
+                break;
+            bytes.append(chunk, static_cast<std::size_t>(n));
+            if (bytes.size() > kMaxConfigFileSize)
+                return kCannotOpen;
+        }
+
+        rapidjson::MemoryStream raw(bytes.data(), bytes.size());
+        rapidjson::AutoUTFInputStream<unsigned, rapidjson::MemoryStream> input(raw, rapidjson::kUTF8);
+        // Parsed into a document of its own, so a refused file leaves doc as it was and an
+        // accepted one releases the memory of the previous document.
+        WDocument parsed;
+        LimitedParse<decltype(input)> parse{input, {}};
+        parsed.Populate(parse);
+        if (parse.result.IsError())
+            return kNotJson;
+        doc.Swap(parsed);
+        return kLoaded;
+    }
+    catch (const JsonAssertion&)
+    {
         return kNotJson;
-    doc.Swap(parsed);
-    return kLoaded;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return kNotJson;
+    }
 }
 
 int ConfigFile::ParseDocument(const WDocument& document, std::vector<ConfigItem>& items)
