@@ -252,6 +252,44 @@ void SyncDirectory(const std::string& dir)
     ::close(fd);
 }
 
+// Writes text over the file at target, as the program always did before it saved through
+// a temporary file: the same file, so its owner, mode and other names stay. create is for
+// a dangling link, whose target the open creates. Overwriting first and cutting the rest
+// after needs no new space on a full disk when the text does not grow.
+int WriteInPlace(const std::string& target, const std::string& text, bool create)
+{
+    const int fd = ::open(target.c_str(),
+                          O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    {
+        ::close(fd);
+        return -1;
+    }
+    const bool written = WriteAll(fd, text) && ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 &&
+                         ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    return written && closed ? 0 : -2;
+}
+
+// Gives the new file the owner, group and mode of the old one. False where it cannot (the
+// old file is another user's, or its group one the user is not in): the rename would then
+// change them.
+bool TakeOwnerAndMode(int fd, const struct stat& old)
+{
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    // The mode after the chown, which clears the set-ID bits; a set-group-ID bit the user
+    // may not set is dropped silently, hence the check.
+    return ::fchmod(fd, old.st_mode & 07777) == 0 && ::fstat(fd, &now) == 0 && now.st_uid == old.st_uid &&
+           now.st_gid == old.st_gid && (now.st_mode & 07777) == (old.st_mode & 07777);
+}
+
 // Closes a descriptor when the reading is done, however it ends.
 struct FileDescriptor
 {
@@ -397,8 +435,10 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     if (!document.Accept(writer))
         return -2;
 
-    // Replace what a symbolic link points at, not the link itself.
+    // Replace what a symbolic link points at, not the link itself; a link to nothing yet
+    // is opened, which creates its target.
     struct stat st;
+    bool dangling = false;
     if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
     {
         if (char* resolved = ::realpath(target.c_str(), nullptr))
@@ -406,6 +446,8 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
             target = resolved;
             ::free(resolved);
         }
+        else
+            dangling = true;
     }
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode))
@@ -414,6 +456,11 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     // (write-protected, or someone else's) must stay as it is, as if it were written in place.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return -1;
+    if (dangling)
+        return WriteInPlace(target, text, true);
+    // A rename would give the new text to this name only; the file's other names would keep the old.
+    if (exists && st.st_nlink > 1)
+        return WriteInPlace(target, text, false);
 
     const std::size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -424,9 +471,14 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     std::string tempPath;
     const int fd = CreateTemporaryBeside(dir, base, tempPath);
     if (fd < 0)
-        return -1;
-    if (exists)
-        (void)::fchmod(fd, st.st_mode & 0777);  // keep the old file's permissions
+        // A folder the user may not write can still hold a file he may.
+        return exists ? WriteInPlace(target, text, false) : -1;
+    if (exists && !TakeOwnerAndMode(fd, st))
+    {
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        return WriteInPlace(target, text, false);
+    }
 
     const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
@@ -437,8 +489,10 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     }
     if (::rename(tempPath.c_str(), target.c_str()) != 0)
     {
+        // A sticky folder keeps others from replacing a file even where they may write it.
+        const bool refused = errno == EPERM || errno == EACCES;
         ::unlink(tempPath.c_str());
-        return -1;
+        return exists && refused ? WriteInPlace(target, text, false) : -1;
     }
     SyncDirectory(dir);
     return 0;

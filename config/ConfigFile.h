@@ -41,8 +41,9 @@ public:
     // ran out, or a check inside RapidJSON failed, as on a lone surrogate escape).
     static constexpr int kNotJson = -2;
 
-    // The largest file LoadDocument reads: a real one holds about 2 KB, and this much is
-    // far more than any configuration while its document still costs only a few MB.
+    // The largest file LoadDocument reads: a real one holds about 2 KB. Far more than any
+    // configuration, yet small enough that even the costliest such text makes a document of
+    // a few tens of MB at most.
     static constexpr std::size_t kMaxConfigFileSize = std::size_t{1} << 20;
 
     // The reader's key tables. The first: "Configs" element keys (Num, IoMode, Config), the
@@ -56,11 +57,16 @@ public:
     static void BuildDocument(const std::vector<ConfigItem>& items, rapidjson::Document& document);
 
     // Writes items as a pretty-printed file (UTF-8, CR LF, 4-space indent) at path, which is
-    // narrowed to the file-name encoding (WideToFileName). The text goes to a temporary file beside the target
+    // narrowed to the file-name encoding (WideToFileName). A symbolic link stays a link: the
+    // file it points at is written. The text goes to a temporary file beside the target
     // first and replaces the target only once it is complete and on disk, so a failure
-    // leaves an existing file as it was. 0 success; -1 the path cannot be converted, the
-    // temporary file cannot be created or the target cannot be replaced; -2 the writer,
-    // a write or the flush to disk failed.
+    // leaves an existing file as it was. Where that rename would lose what writing in place
+    // keeps (a folder the user may not write, another user's file or group, a file with
+    // several links, a dangling link), the file is written in place instead.
+    // 0 success; -1 the path cannot be converted, names no regular file, the file is
+    // write-protected for the user, or it can be neither replaced nor opened for writing;
+    // -2 the writer, a write, cutting the file to length, the flush to disk or the close
+    // failed (written in place, the file may then hold part of the text).
     static int Save(std::wstring path, const std::vector<ConfigItem>& items);
 
     // Reads the file at path (narrowed like Save's; UTF-8, UTF-16 LE/BE or UTF-32 LE/BE,

@@ -21,6 +21,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -223,16 +224,6 @@ TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
-TEST(ConfigFileSave, WritesThroughASymbolicLink)
-{
-    TempDir dir;
-    WriteBytes(dir / "real.json", "old");
-    fs::create_symlink(dir / "real.json", dir / "link.json");
-    ASSERT_EQ(ConfigFile::Save(Wide(dir / "link.json"), {}), 0);
-    EXPECT_TRUE(fs::is_symlink(dir / "link.json"));
-    EXPECT_EQ(ReadBytes(dir / "real.json"), ReadBytes(kData / "empty.json"));
-}
-
 TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 {
     TempDir dir;
@@ -296,17 +287,81 @@ TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(ConfigFileSave, ReadOnlyDirectoryGivesMinusOneAndKeepsTheFile)
+// Saving must keep what writing the file in place keeps: the file itself (its inode, so
+// its other names see the new text), its owner, group and mode, and a symbolic link.
+enum class Link { None, Hard, Symbolic, Dangling };
+constexpr uid_t kSame = static_cast<uid_t>(-1);  // the owner chown leaves as it is
+constexpr uid_t kOther = 4242;
+constexpr uid_t kNobody = 65534;
+
+struct KeepCase
 {
+    const char* name;
+    mode_t folderMode;    // while saving
+    mode_t fileMode;
+    uid_t owner, group;   // of "a.json", the file checked
+    Link link;            // a second name for it, which is saved to where symbolic
+    bool asOrdinaryUser;  // saved by user nobody where the suite runs as root
+};
+
+class ConfigFileSaveKeeps : public testing::TestWithParam<KeepCase>
+{
+};
+
+TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
+{
+    const KeepCase& c = GetParam();
+    if ((c.owner != kSame || c.group != kSame) && ::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user or group needs root";
     TempDir dir;
-    WriteBytes(dir / "a.json", "old");
-    ::chmod((dir / "a.json").c_str(), 0666);
-    ::chmod(dir.path().c_str(), 0555);
-    const int result = RunAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
+    const fs::path file = dir / "a.json";
+    const fs::path saveAs = c.link == Link::Symbolic || c.link == Link::Dangling ? dir / "link.json" : file;
+    if (c.link != Link::Dangling)
+    {
+        WriteBytes(file, "old");
+        ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
+        ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
+    }
+    if (c.link == Link::Hard)
+        fs::create_hard_link(file, dir / "b.json");
+    else if (c.link != Link::None)
+        fs::create_symlink("a.json", saveAs);
+    struct stat before{};
+    const bool existed = ::stat(file.c_str(), &before) == 0;
+    const std::size_t entries = dir.EntryCount();
+
+    ::chmod(dir.path().c_str(), c.folderMode);
+    const auto save = [&] { return ConfigFile::Save(Wide(saveAs), {}); };
+    const int result = c.asOrdinaryUser ? RunAsOrdinaryUser(save) : save();
     ::chmod(dir.path().c_str(), 0755);
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(ReadBytes(dir / "a.json"), "old");
+
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(ReadBytes(file), ReadBytes(kData / "empty.json"));
+    EXPECT_EQ(fs::is_symlink(saveAs), saveAs != file);
+    EXPECT_EQ(dir.EntryCount(), entries + (existed ? 0 : 1));  // no temporary file left
+    struct stat after{};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    const auto kept = [](const struct stat& st) { return std::tuple(st.st_uid, st.st_gid, st.st_mode, st.st_nlink); };
+    if (existed)
+    {
+        EXPECT_EQ(kept(after), kept(before)) << "owner, group, mode, links";
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConfigFileSaveKeeps,
+    testing::Values(
+        // No rename can replace a file in a folder the user may not write, and in a sticky
+        // folder such as /tmp none can replace another user's file.
+        KeepCase{"WritableFileInAReadOnlyFolder", 0555, 0666, kSame, kSame, Link::None, true},
+        KeepCase{"OtherUsersFileInAStickyFolder", 01777, 0666, kOther, kOther, Link::None, true},
+        KeepCase{"OtherUsersFile", 0777, 0666, kOther, kOther, Link::None, true},
+        KeepCase{"OwnFileOfAGroupTheUserIsNotIn", 0777, 0664, kNobody, kOther, Link::None, true},
+        KeepCase{"OtherUsersFileSavedByRoot", 0755, 0640, kOther, kOther, Link::None, false},
+        KeepCase{"FileWithAnotherName", 0755, 0640, kSame, kSame, Link::Hard, false},
+        KeepCase{"SymbolicLinkToAFile", 0755, 0600, kSame, kSame, Link::Symbolic, false},
+        KeepCase{"SymbolicLinkToNothingYet", 0777, 0, kSame, kSame, Link::Dangling, true}),
+    [](const testing::TestParamInfo<KeepCase>& info) { return info.param.name; });
 
 TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
