@@ -1,7 +1,7 @@
 #include "config/ConfigFile.h"
 
 #include <rapidjson/encodedstream.h>
-#include <rapidjson/filereadstream.h>
+#include <rapidjson/memorystream.h>
 #include <rapidjson/prettywriter.h>
 
 #include <fcntl.h>
@@ -13,11 +13,10 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <iterator>
-#include <memory>
+#include <new>
 
-#include "config/WideToAnsi.h"
+#include "config/WideToFileName.h"
 
 const JsonKeyDef ConfigFile::kKeyTable1[9] = {
     {12, L"Num", rapidjson::kNullType},
@@ -253,6 +252,58 @@ void SyncDirectory(const std::string& dir)
     ::close(fd);
 }
 
+// Writes text over the file at target, as the program always did before it saved through
+// a temporary file: the same file, so its owner, mode and other names stay. create is for
+// a dangling link, whose target the open creates. Overwriting first and cutting the rest
+// after needs no new space on a full disk when the text does not grow.
+int WriteInPlace(const std::string& target, const std::string& text, bool create)
+{
+    const int fd = ::open(target.c_str(),
+                          O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    {
+        ::close(fd);
+        return -1;
+    }
+    const bool written = WriteAll(fd, text) && ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 &&
+                         ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    return written && closed ? 0 : -2;
+}
+
+// Gives the new file the owner, group and mode of the old one. False where it cannot (the
+// old file is another user's, or its group one the user is not in): the rename would then
+// change them.
+bool TakeOwnerAndMode(int fd, const struct stat& old)
+{
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    // The mode after the chown, which clears the set-ID bits; a set-group-ID bit the user
+    // may not set is dropped silently, hence the check.
+    return ::fchmod(fd, old.st_mode & 07777) == 0 && ::fstat(fd, &now) == 0 && now.st_uid == old.st_uid &&
+           now.st_gid == old.st_gid && (now.st_mode & 07777) == (old.st_mode & 07777);
+}
+
+// Closes a descriptor when the reading is done, however it ends.
+struct FileDescriptor
+{
+    explicit FileDescriptor(int descriptor) : fd(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    const int fd;
+};
+
 // Deeper than any configuration file nests (root, "GPIOs", "Configs", element).
 constexpr unsigned kMaxNesting = 64;
 
@@ -295,7 +346,7 @@ struct LimitedParse
     bool operator()(WDocument& doc)
     {
         NestingLimit handler(doc);
-        rapidjson::GenericReader<rapidjson::AutoUTF<unsigned>, rapidjson::UTF16<>> reader;
+        rapidjson::GenericReader<rapidjson::AutoUTF<unsigned>, rapidjson::UTF16<>, JsonAllocator> reader;
         // Iterative: a deeply nested text must not exhaust the stack before the limit is seen.
         result = reader.Parse<rapidjson::kParseIterativeFlag>(input, handler);
         return !result.IsError();
@@ -373,9 +424,7 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
 {
     rapidjson::Document document;
     std::string target;
-    // A path is converted exactly or not at all: a "?" in place of a character would
-    // write some other file than the one the user chose.
-    if (!WideToAnsiStrict(path, target))
+    if (!WideToFileName(path, target))
         return -1;
     BuildDocument(items, document);
 
@@ -386,8 +435,10 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     if (!document.Accept(writer))
         return -2;
 
-    // Replace what a symbolic link points at, not the link itself.
+    // Replace what a symbolic link points at, not the link itself; a link to nothing yet
+    // is opened, which creates its target.
     struct stat st;
+    bool dangling = false;
     if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
     {
         if (char* resolved = ::realpath(target.c_str(), nullptr))
@@ -395,6 +446,8 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
             target = resolved;
             ::free(resolved);
         }
+        else
+            dangling = true;
     }
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode))
@@ -403,6 +456,11 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     // (write-protected, or someone else's) must stay as it is, as if it were written in place.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return -1;
+    if (dangling)
+        return WriteInPlace(target, text, true);
+    // A rename would give the new text to this name only; the file's other names would keep the old.
+    if (exists && st.st_nlink > 1)
+        return WriteInPlace(target, text, false);
 
     const std::size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -413,9 +471,14 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     std::string tempPath;
     const int fd = CreateTemporaryBeside(dir, base, tempPath);
     if (fd < 0)
-        return -1;
-    if (exists)
-        (void)::fchmod(fd, st.st_mode & 0777);  // keep the old file's permissions
+        // A folder the user may not write can still hold a file he may.
+        return exists ? WriteInPlace(target, text, false) : -1;
+    if (exists && !TakeOwnerAndMode(fd, st))
+    {
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        return WriteInPlace(target, text, false);
+    }
 
     const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
@@ -426,8 +489,10 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
     }
     if (::rename(tempPath.c_str(), target.c_str()) != 0)
     {
+        // A sticky folder keeps others from replacing a file even where they may write it.
+        const bool refused = errno == EPERM || errno == EACCES;
         ::unlink(tempPath.c_str());
-        return -1;
+        return exists && refused ? WriteInPlace(target, text, false) : -1;
     }
     SyncDirectory(dir);
     return 0;
@@ -435,31 +500,62 @@ int ConfigFile::Save(std::wstring path, const std::vector<ConfigItem>& items)
 
 int ConfigFile::LoadDocument(const std::wstring& path, WDocument& doc)
 {
-    std::string narrow;
-    if (!WideToAnsiStrict(path, narrow))
+    std::string name;
+    if (!WideToFileName(path, name))
         return kCannotOpen;
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(narrow.c_str(), "rbe"), &std::fclose);
-    if (!file)
-        return kCannotOpen;
+    // Only a regular file of sensible size. The name is checked before opening, as opening
+    // a device can act on it (a serial port raises its control lines), and the descriptor
+    // again after, in case the name changed meanwhile; opening does not wait for a FIFO's writer.
+    const auto isConfigFile = [](const struct stat& st) {
+        return S_ISREG(st.st_mode) && static_cast<uintmax_t>(st.st_size) <= kMaxConfigFileSize;
+    };
     struct stat st;
-    if (::fstat(::fileno(file.get()), &st) != 0 || S_ISDIR(st.st_mode))
+    if (::stat(name.c_str(), &st) != 0 || !isConfigFile(st))
+        return kCannotOpen;
+    const FileDescriptor file{::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !isConfigFile(st))
         return kCannotOpen;
 
-    char buffer[512];
-    rapidjson::FileReadStream bytes(file.get(), buffer, sizeof buffer);
-    rapidjson::AutoUTFInputStream<unsigned, rapidjson::FileReadStream> input(bytes, rapidjson::kUTF8);
-    // Parsed into a document of its own, so a refused file leaves doc as it was and an
-    // accepted one releases the memory of the previous document.
-    WDocument parsed;
-    LimitedParse<decltype(input)> parse{input, {}};
-    parsed.Populate(parse);
-    // The stream reports a read error as the end of the file.
-    if (std::ferror(file.get()))
-        return kCannotOpen;
-    if (parse.result.IsError())
+    try
+    {
+        // Read to the end, as the file may have grown since.
+        std::string bytes;
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char chunk[16384];
+        for (;;)
+        {
+            const ssize_t n = ::read(file.fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return kCannotOpen;
+            if (n == 0)
+                break;
+            bytes.append(chunk, static_cast<std::size_t>(n));
+            if (bytes.size() > kMaxConfigFileSize)
+                return kCannotOpen;
+        }
+
+        rapidjson::MemoryStream raw(bytes.data(), bytes.size());
+        rapidjson::AutoUTFInputStream<unsigned, rapidjson::MemoryStream> input(raw, rapidjson::kUTF8);
+        // Parsed into a document of its own, so a refused file leaves doc as it was and an
+        // accepted one releases the memory of the previous document.
+        WDocument parsed;
+        LimitedParse<decltype(input)> parse{input, {}};
+        parsed.Populate(parse);
+        if (parse.result.IsError())
+            return kNotJson;
+        doc.Swap(parsed);
+        return kLoaded;
+    }
+    catch (const JsonAssertion&)
+    {
         return kNotJson;
-    doc.Swap(parsed);
-    return kLoaded;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return kNotJson;
+    }
 }
 
 int ConfigFile::ParseDocument(const WDocument& document, std::vector<ConfigItem>& items)

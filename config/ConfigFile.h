@@ -1,15 +1,21 @@
 #pragma once
 
+#include "config/JsonAssertion.h"
+
 #include <rapidjson/document.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "config/JsonAllocator.h"
 #include "device/SharedRecords.h"
 
-// A configuration file as read: a RapidJSON document in UTF-16 (code units held in wchar_t).
-using WDocument = rapidjson::GenericDocument<rapidjson::UTF16<>>;
+// A configuration file as read: a RapidJSON document in UTF-16 (code units held in wchar_t)
+// with its memory-pool allocator, whose memory running out throws instead of going on.
+using WDocument = rapidjson::GenericDocument<rapidjson::UTF16<>, rapidjson::MemoryPoolAllocator<JsonAllocator>,
+                                             JsonAllocator>;
 
 // One key the reader looks up.
 struct JsonKeyDef
@@ -26,10 +32,19 @@ class ConfigFile
 public:
     ConfigFile() = delete;
 
-    // Results of LoadDocument.
+    // Results of LoadDocument; the user is told the same for both failures.
     static constexpr int kLoaded = 0;
-    static constexpr int kCannotOpen = -1;  // missing, unreadable, a directory, or a read error
-    static constexpr int kNotJson = -2;     // the text is not exactly one JSON value
+    // Missing or unreadable; not a regular file (a directory, a FIFO, a device); larger than
+    // kMaxConfigFileSize; or a read error. A path that cannot be narrowed gives this too.
+    static constexpr int kCannotOpen = -1;
+    // The text is not exactly one JSON value, or reading it into a document failed (memory
+    // ran out, or a check inside RapidJSON failed, as on a lone surrogate escape).
+    static constexpr int kNotJson = -2;
+
+    // The largest file LoadDocument reads: a real one holds about 2 KB. Far more than any
+    // configuration, yet small enough that even the costliest such text makes a document of
+    // a few tens of MB at most.
+    static constexpr std::size_t kMaxConfigFileSize = std::size_t{1} << 20;
 
     // The reader's key tables. The first: "Configs" element keys (Num, IoMode, Config), the
     // "UART" keys and the "GPIOs" keys; the second: the "General" keys and the
@@ -42,15 +57,22 @@ public:
     static void BuildDocument(const std::vector<ConfigItem>& items, rapidjson::Document& document);
 
     // Writes items as a pretty-printed file (UTF-8, CR LF, 4-space indent) at path, which is
-    // narrowed to the locale encoding. The text goes to a temporary file beside the target
+    // narrowed to the file-name encoding (WideToFileName). A symbolic link stays a link: the
+    // file it points at is written. The text goes to a temporary file beside the target
     // first and replaces the target only once it is complete and on disk, so a failure
-    // leaves an existing file as it was. 0 success; -1 the path cannot be converted, the
-    // temporary file cannot be created or the target cannot be replaced; -2 the writer,
-    // a write or the flush to disk failed.
+    // leaves an existing file as it was. Where that rename would lose what writing in place
+    // keeps (a folder the user may not write, another user's file or group, a file with
+    // several links, a dangling link), the file is written in place instead.
+    // 0 success; -1 the path cannot be converted, names no regular file, the file is
+    // write-protected for the user, or it can be neither replaced nor opened for writing;
+    // -2 the writer, a write, cutting the file to length, the flush to disk or the close
+    // failed (written in place, the file may then hold part of the text).
     static int Save(std::wstring path, const std::vector<ConfigItem>& items);
 
-    // Reads the file at path (UTF-8, UTF-16 LE/BE or UTF-32 LE/BE, with or without a
-    // byte-order mark) into doc. Parsing is iterative, so deep nesting cannot exhaust the
+    // Reads the file at path (narrowed like Save's; UTF-8, UTF-16 LE/BE or UTF-32 LE/BE,
+    // with or without a byte-order mark) into doc. Only a regular file of at most
+    // kMaxConfigFileSize bytes is read; a FIFO or a device is refused without waiting (a
+    // device is not even opened). Parsing is iterative, so deep nesting cannot exhaust the
     // stack. On success doc is replaced as a whole (its earlier memory is released);
     // otherwise doc is left as it was. Returns kLoaded, kCannotOpen or kNotJson.
     static int LoadDocument(const std::wstring& path, WDocument& doc);

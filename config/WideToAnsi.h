@@ -7,9 +7,9 @@
 // an empty output. Used for text that only has to be close enough, like a port name.
 void WideToAnsi(const std::wstring& in, std::string& out);
 
-// The same conversion for a file path, where a substituted "?" would silently name another
-// file: fails (false, out empty) when a character cannot be represented or the text holds
-// a NUL, which no path can contain.
+// The same conversion where a substituted "?" would silently name another thing, such as a
+// file path in the locale's encoding (see WideToFileName): fails (false, out empty) when a
+// character cannot be represented or the text holds a NUL, which no path can contain.
 bool WideToAnsiStrict(const std::wstring& in, std::string& out);
 
 // Widens text in the user's locale encoding (a port name, the modem's version, a system

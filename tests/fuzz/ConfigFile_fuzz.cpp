@@ -1,5 +1,7 @@
 // Arbitrary bytes as a configuration file: load, check, and when settings come out, save
-// them and read them back, which must give the same settings.
+// them and read them back, which must give the same settings. RapidJSON's own checks are
+// active here as in every build (config/JsonAssertion.h): loading turns a failed one into a
+// refused file; one that fails anywhere else escapes as an exception and is a crash.
 
 #include <stdlib.h>
 #include <unistd.h>
