@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
@@ -506,6 +507,10 @@ TEST_F(MainDialogEndToEnd, ALoadedFileTheModemRefusesIsReportedAndTheModemReadAg
     EXPECT_TRUE(Dlg()->IsPortOpen());
 }
 
+// Stand-ins for files no text describes.
+const char kFifo[] = "(a FIFO)";
+const char kOversized[] = "(a valid file of 2 MiB)";
+
 struct RefusedFile
 {
     const char* name;
@@ -524,7 +529,11 @@ TEST_P(RefusedFileTest, IsReportedAndNothingIsSent)
     ConnectAndForget();
     const RefusedFile& c = GetParam();
     const std::string path = TempPath("refused.json");
-    if (c.text)
+    if (c.text == kFifo)
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    else if (c.text == kOversized)
+        std::ofstream(path, std::ios::binary) << "{" << std::string(2 << 20, ' ') << "}";
+    else if (c.text)
         std::ofstream(path, std::ios::binary) << c.text;
     ConfigItem previous{};
     previous.kind = CommandId::SetOpMode;
@@ -556,6 +565,10 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedFile{"Missing", nullptr, kUnreadable, nullptr, wxICON_NONE},
         RefusedFile{"Empty", "", kUnreadable, nullptr, wxICON_NONE},
         RefusedFile{"NotJson", "Model Name = Q310D", kUnreadable, nullptr, wxICON_NONE},
+        RefusedFile{"Fifo", kFifo, kUnreadable, nullptr, wxICON_NONE},
+        RefusedFile{"Oversized", kOversized, kUnreadable, nullptr, wxICON_NONE},
+        RefusedFile{"LoneSurrogate", "{\"X\":\"\\udc00\",\"General\":{\"PAN ID\":1}}", kUnreadable, nullptr,
+                    wxICON_NONE},
         RefusedFile{"RootArray", "[1, 2]",
                     L"설정 파일 분석에 문제가 발생했습니다.(-1) 설정 파일을 확인하시고 다시 시도해 주세요.",
                     L"설정 파일 오류", wxICON_ERROR},
