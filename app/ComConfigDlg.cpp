@@ -117,6 +117,7 @@ void ComConfigDlg::InitComboBoxes()
     }
     if (!found && m_comboPort->GetCount() > 0)
         m_comboPort->SetSelection(0);
+    FitComboWidth(m_comboPort);  // Linux names are longer than the "COM1" it was drawn for
 
     FillComboBox(m_comboBaudrate, kBaudrateRows,
                  AppProfile::GetProfileInt(kSection, kBaudrate, 9600));

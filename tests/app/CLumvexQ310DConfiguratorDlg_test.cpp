@@ -373,7 +373,8 @@ TEST_P(MainDialogLanguageTest, DISABLED_Screenshots)
     m_dlg->m_addressEdit->SetValue("00:12:4B:00:1A:2C:3D:4E");
     m_dlg->m_firmwareEdit->SetValue("1.0.3");
     m_dlg->m_statusText->SetLabel(L"ACTIVE, 설정 모드");
-    m_dlg->m_statusBar->SetStatusText("/dev/ttyUSB0, 115200, No parity, 1 stopbit, 8bit", 0);
+    SerialPortSettings longest{L"/dev/rfcomm10", 921600, 7, 2, 2};
+    m_dlg->m_statusBar->SetStatusText(CLumvexQ310DConfiguratorDlg::FormatConnectionText(longest), 0);
     EXPECT_TRUE(SaveWindowShot(m_dlg, prefix + "main-dialog-connected" + suffix));
     m_dlg->m_tabCtrl->SetSelection(1);
     EXPECT_TRUE(SaveWindowShot(m_dlg, prefix + "main-dialog-gpio" + suffix));

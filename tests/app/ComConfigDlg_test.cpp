@@ -1,6 +1,5 @@
 #include "app/ComConfigDlg.h"
 
-#include <filesystem>
 #include <initializer_list>
 
 #include <wx/choice.h>
@@ -11,31 +10,14 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class ComConfigDlgTest : public GuiTest
 {
 protected:
-    ComConfigDlgTest()
-    {
-        std::string pattern = (fs::temp_directory_path() / "q310-sysfs-XXXXXX").string();
-        m_sysfs = mkdtemp(pattern.data()) ? pattern : std::string();
-        fs::create_directories(m_sysfs + "/class/tty");
-        m_dlg.SetPortListRoots(m_sysfs, "/dev");
-    }
-    ~ComConfigDlgTest() override
-    {
-        m_dlg.Hide();
-        std::error_code ignored;
-        fs::remove_all(m_sysfs, ignored);
-    }
+    ComConfigDlgTest() { m_dlg.SetPortListRoots(m_ports.Root(), "/dev"); }
+    ~ComConfigDlgTest() override { m_dlg.Hide(); }
 
     // Ports the machine has: ttys with a driver behind them.
-    void AddPorts(std::initializer_list<const char*> names)
-    {
-        for (const char* name : names)
-            fs::create_directories(m_sysfs + "/class/tty/" + name + "/device");
-    }
+    void AddPorts(std::initializer_list<const char*> names) { m_ports.Add(names); }
 
     // Opens the dialog as DoModal would, without the modal loop.
     void Open()
@@ -52,7 +34,7 @@ protected:
         return items;
     }
 
-    std::string m_sysfs;
+    TempSerialPorts m_ports;
     ComConfigDlg m_dlg;
 };
 
