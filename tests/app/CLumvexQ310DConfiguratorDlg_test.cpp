@@ -441,7 +441,7 @@ TEST_F(MainDialogTest, EnablingWithThePortClosedStillOffersOnlyThePortSettings)
     EXPECT_FALSE(m_dlg->m_toolBar->GetToolEnabled(ID_SAVE_CONFIG_FILE));
 }
 
-TEST_F(MainDialogTest, TheAboutItemShowsTheAboutBox)
+TEST_F(MainDialogTest, TheAboutItemAndAltWithItsLetterShowTheAboutBox)
 {
     Open();
     wxTEST_DIALOG(
@@ -450,6 +450,17 @@ TEST_F(MainDialogTest, TheAboutItemShowsTheAboutBox)
             m_dlg->m_menuBar->GetEventHandler()->ProcessEvent(about);
         },
         wxExpectDismissableModal<CAboutDlg>(IDOK).Describe("About box"));
+    // "(&A)" in its text: Alt+A from any control of the dialog, a page's included.
+    wxTEST_DIALOG(
+        {
+            wxWindow* control = m_dlg->m_tabCtrl;
+            wxKeyEvent press(wxEVT_CHAR_HOOK);
+            press.m_keyCode = 'A';
+            press.m_altDown = true;
+            press.SetEventObject(control);
+            control->ProcessWindowEvent(press);
+        },
+        wxExpectDismissableModal<CAboutDlg>(IDOK).Describe("About box from Alt+A"));
     EXPECT_TRUE(m_dlg->IsShown());
 }
 
