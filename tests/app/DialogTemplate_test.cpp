@@ -136,13 +136,12 @@ TEST_F(DialogTemplateTest, ADropListTooNarrowForItsWidestItemIsStyledNarrowerBef
 // The size GTK wants for a control's content, free of the size wx set on it.
 wxSize NaturalSize(wxWindow* control)
 {
-    using GetRequest = void (*)(void*, int*, int*);
-    using SetRequest = void (*)(void*, int, int);
-    using Preferred = void (*)(void*, int*, int*);
-    static const auto getRequest = reinterpret_cast<GetRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_get_size_request"));
-    static const auto setRequest = reinterpret_cast<SetRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
-    static const auto width = reinterpret_cast<Preferred>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_width"));
-    static const auto height = reinterpret_cast<Preferred>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_height"));
+    using Get = void (*)(void*, int*, int*);
+    using Set = void (*)(void*, int, int);
+    static const auto getRequest = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_size_request"));
+    static const auto setRequest = reinterpret_cast<Set>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
+    static const auto width = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_width"));
+    static const auto height = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_height"));
     void* widget = control->GetHandle();
     int requestedX = -1, requestedY = -1, minimum = 0;
     wxSize natural;
@@ -227,10 +226,6 @@ protected:
             text = choice->GetStringSelection();
             needed.y = 0;  // the closed list takes its natural height
         }
-        else if (wxDynamicCast(control, wxStaticText))
-        {
-            needed = control->GetTextExtent(text);
-        }
         const wxSize size = control->GetSize();
         EXPECT_TRUE(needed.x <= size.x && needed.y <= size.y)
             << "control " << control->GetId() << " \"" << text.utf8_str().data() << "\" needs "
@@ -271,7 +266,8 @@ TEST_P(TextsShowWhole, EveryTextAndEveryItemOfEveryListShowsWholeWithoutCovering
             const bool boxes = wxDynamicCast(a, wxStaticBox) || wxDynamicCast(b, wxStaticBox);
             if (a < b && a->GetParent() == b->GetParent() && !boxes && a->IsShown() && b->IsShown())
             {
-                EXPECT_FALSE(a->GetRect().Intersects(b->GetRect())) << a->GetId() << " and " << b->GetId();
+                EXPECT_FALSE(a->GetRect().Intersects(b->GetRect()))
+                    << a->GetId() << " and " << b->GetId();
             }
         }
     }
@@ -288,8 +284,9 @@ std::string WindowAndLanguage(const testing::TestParamInfo<TextsShowWhole::Param
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, TextsShowWhole,
-    testing::Combine(testing::Values(ShownWindow::ComSettings, ShownWindow::MainDialog, ShownWindow::AboutBox),
-                     kBothLanguages),
+    testing::Combine(
+        testing::Values(ShownWindow::ComSettings, ShownWindow::MainDialog, ShownWindow::AboutBox),
+        kBothLanguages),
     WindowAndLanguage);
 
 TEST_F(DialogTemplateTest, ADigitsOnlyEditRefusesOtherCharacters)
