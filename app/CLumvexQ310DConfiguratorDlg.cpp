@@ -406,8 +406,11 @@ void CLumvexQ310DConfiguratorDlg::OnClose(wxCloseEvent& event)
 
 void CLumvexQ310DConfiguratorDlg::PreTranslateMessage(wxKeyEvent& event)
 {
-    // Escape never ends the dialog; every other key goes its normal way.
+    // Escape never ends the dialog. F10 and Alt with a menu item's letter belong to the
+    // menu, as to a Windows dialog's menu bar. Every other key goes its normal way.
     if (event.GetKeyCode() == WXK_ESCAPE)
+        return;
+    if (m_menuBar && m_menuBar->ProcessMenuKey(event))
         return;
     event.Skip();
 }

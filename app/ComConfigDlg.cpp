@@ -1,5 +1,6 @@
 #include "app/ComConfigDlg.h"
 
+#include <wx/button.h>
 #include <wx/choice.h>
 
 #include "app/AppProfile.h"
@@ -38,6 +39,8 @@ wxBEGIN_EVENT_TABLE(ComConfigDlg, wxDialog)
     EVT_CHOICE(IDC_COMBO_STOPBIT, ComConfigDlg::OnCbnSelchangeComboStopbit)
     EVT_CHOICE(IDC_COMBO_DATABIT, ComConfigDlg::OnCbnSelchangeComboDatabit)
     EVT_SIZE(ComConfigDlg::OnSize)
+    // What the Windows dialog manager does before the controls see a key.
+    EVT_CHAR_HOOK(ComConfigDlg::PreTranslateMessage)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -117,6 +120,7 @@ void ComConfigDlg::InitComboBoxes()
     }
     if (!found && m_comboPort->GetCount() > 0)
         m_comboPort->SetSelection(0);
+    FitComboWidth(m_comboPort);  // Linux names are longer than the "COM1" it was drawn for
 
     FillComboBox(m_comboBaudrate, kBaudrateRows,
                  AppProfile::GetProfileInt(kSection, kBaudrate, 9600));
@@ -201,5 +205,22 @@ void ComConfigDlg::OnCbnSelchangeComboDatabit(wxCommandEvent&)
 void ComConfigDlg::OnSize(wxSizeEvent& event)
 {
     // The dialog has no bars to lay out; the default processing is all there is.
+    event.Skip();
+}
+
+void ComConfigDlg::PreTranslateMessage(wxKeyEvent& event)
+{
+    // Enter presses the default button, OK, from every control but another push button
+    // (which Enter presses itself); GTK would open a focused drop list instead. An open
+    // list has the keys to itself, so Enter there still chooses an item.
+    const int key = event.GetKeyCode();
+    const bool enter = (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers();
+    if (enter && !wxDynamicCast(event.GetEventObject(), wxButton))
+    {
+        wxCommandEvent ok(wxEVT_BUTTON, IDOK);
+        ok.SetEventObject(FindWindow(IDOK));
+        ProcessWindowEvent(ok);
+        return;
+    }
     event.Skip();
 }

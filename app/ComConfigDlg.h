@@ -41,6 +41,8 @@ public:
     void OnCbnSelchangeComboStopbit(wxCommandEvent& event);
     void OnCbnSelchangeComboDatabit(wxCommandEvent& event);
     void OnSize(wxSizeEvent& event);
+    // Keys before the controls get them: Enter presses OK.
+    void PreTranslateMessage(wxKeyEvent& event);
 
     wxChoice* m_comboPort = nullptr;      // 1018
     wxChoice* m_comboBaudrate = nullptr;  // 1019

@@ -1,8 +1,11 @@
 #include "app/DialogMenuBar.h"
 
+#include <wx/control.h>
 #include <wx/dcbuffer.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
+
+#include <dlfcn.h>
 
 namespace {
 // Room around each title, in pixels: like the padding of a GTK menu bar item.
@@ -18,6 +21,7 @@ DialogMenuBar::DialogMenuBar(wxWindow* parent, wxWindowID id)
     Bind(wxEVT_LEFT_DOWN, &DialogMenuBar::OnLeftDown, this);
     Bind(wxEVT_MOTION, &DialogMenuBar::OnMotion, this);
     Bind(wxEVT_LEAVE_WINDOW, &DialogMenuBar::OnLeave, this);
+    Bind(wxEVT_MENU_OPEN, &DialogMenuBar::OnMenuOpen, this);
 }
 
 DialogMenuBar::~DialogMenuBar() = default;
@@ -104,15 +108,68 @@ void DialogMenuBar::SetHot(int pos)
     }
 }
 
-void DialogMenuBar::OpenMenu(size_t pos)
+void DialogMenuBar::OpenMenu(size_t pos, bool fromKeyboard)
 {
     if (pos >= m_menus.size())
         return;
     const wxRect title = GetTitleRect(pos);
     SetHot(static_cast<int>(pos));
     Update();
+    m_openingFromKeyboard = fromKeyboard;
     PopupMenu(m_menus[pos].menu.get(), title.GetLeft(), title.GetBottom() + 1);
+    m_openingFromKeyboard = false;
     SetHot(TitleAt(ScreenToClient(wxGetMousePosition())));
+}
+
+void DialogMenuBar::OnMenuOpen(wxMenuEvent& event)
+{
+    // As on Windows, a menu opened from the keyboard starts on its first enabled item, so
+    // that the arrow keys and Enter act at once. (GTK is reached through the symbols wx
+    // has loaded; the build has no GTK headers.)
+    using SelectFirst = void (*)(void*, int);
+    static const auto selectFirst =
+        reinterpret_cast<SelectFirst>(dlsym(RTLD_DEFAULT, "gtk_menu_shell_select_first"));
+    wxMenu* menu = event.GetMenu();
+    if (m_openingFromKeyboard && menu && menu->m_menu && selectFirst)
+        selectFirst(menu->m_menu, 1);
+    event.Skip();
+}
+
+bool DialogMenuBar::ProcessMenuKey(const wxKeyEvent& event)
+{
+    const int key = event.GetKeyCode();
+    if (key == WXK_F10 && !event.HasAnyModifiers())
+    {
+        OpenMenu(0, true);
+        return true;
+    }
+    if (event.GetModifiers() != wxMOD_ALT)
+        return false;
+    const wxMenuItem* item = FindMnemonicItem(key);
+    if (!item)
+        return false;
+    wxCommandEvent command(wxEVT_MENU, item->GetId());
+    command.SetEventObject(item->GetMenu());
+    ProcessWindowEvent(command);
+    return true;
+}
+
+wxMenuItem* DialogMenuBar::FindMnemonicItem(int key) const
+{
+    if (key <= 0 || key > 0xFFFF)
+        return nullptr;
+    for (const Entry& e : m_menus)
+    {
+        for (wxMenuItem* item : e.menu->GetMenuItems())
+        {
+            wxString shown;  // the text without its "&"s; the index points into it
+            const int index = wxControl::FindAccelIndex(item->GetItemLabel(), &shown);
+            if (index != wxNOT_FOUND && item->IsEnabled() &&
+                wxToupper(shown[index]) == wxToupper(static_cast<wxChar>(key)))
+                return item;
+        }
+    }
+    return nullptr;
 }
 
 void DialogMenuBar::OnPaint(wxPaintEvent&)

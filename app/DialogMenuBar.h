@@ -35,7 +35,15 @@ public:
     wxString GetLabelText(int id) const;
 
     // Pops menu pos up below its title and returns when it closes (a click does the same).
-    void OpenMenu(size_t pos);
+    // Opened from the keyboard, its first enabled item is highlighted at once.
+    void OpenMenu(size_t pos, bool fromKeyboard = false);
+
+    // The keys a Windows dialog's menu bar takes, for the dialog to pass on: F10 opens the
+    // first menu with the keyboard in it; Alt with the underlined letter of an enabled
+    // item ("&X" in its text) runs that item. Returns whether the key was the bar's.
+    bool ProcessMenuKey(const wxKeyEvent& event);
+    // The enabled item whose underlined letter is key (either case), or nullptr.
+    wxMenuItem* FindMnemonicItem(int key) const;
 
     bool AcceptsFocus() const override { return false; }
     bool AcceptsFocusFromKeyboard() const override { return false; }
@@ -59,7 +67,9 @@ private:
     void OnLeftDown(wxMouseEvent& event);
     void OnMotion(wxMouseEvent& event);
     void OnLeave(wxMouseEvent& event);
+    void OnMenuOpen(wxMenuEvent& event);
 
     std::vector<Entry> m_menus;
     int m_hot = -1;  // title under the mouse or open, -1 for none
+    bool m_openingFromKeyboard = false;
 };

@@ -60,14 +60,28 @@ void ApplyCompactControlStyle()
     void* provider = providerNew();
     if (!screen || !provider)
         return;
+    // A drop list that still cannot show its widest item gets the narrow class
+    // (NarrowDropList): less padding in its button and none around its text.
     static const char kCss[] =
         "button { padding: 1px 4px; min-height: 0; min-width: 0; }\n"
         "combobox button.combo { padding: 0 2px 0 4px; min-height: 0; }\n"
         "combobox arrow { min-width: 12px; min-height: 12px; }\n"
+        "combobox.narrow button.combo { padding: 0 1px 0 2px; }\n"
+        "combobox.narrow cellview { margin: 0 -2px; }\n"
         "entry { padding: 0 3px; min-height: 0; }\n";
     loadFromData(provider, kCss, -1, nullptr);
     constexpr unsigned kApplicationPriority = 600;  // GTK_STYLE_PROVIDER_PRIORITY_APPLICATION
     addProvider(screen, provider, kApplicationPriority);
+}
+
+// The GTK style context of a control's widget, or nullptr.
+void* StyleContextOf(wxWindow* control)
+{
+    using GetStyleContext = void* (*)(void*);
+    static const auto getStyleContext =
+        reinterpret_cast<GetStyleContext>(dlsym(RTLD_DEFAULT, "gtk_widget_get_style_context"));
+    void* widget = control ? control->GetHandle() : nullptr;
+    return widget && getStyleContext ? getStyleContext(widget) : nullptr;
 }
 
 wxString TextOf(const DialogControl& control)
@@ -253,4 +267,22 @@ wxSize BuildDialogTemplate(wxWindow* window, const DialogTemplate& tmpl)
     }
     window->SetClientSize(DialogUnitsToPixels(wxRect(0, 0, tmpl.cx, tmpl.cy), base).GetSize());
     return base;
+}
+
+void NarrowDropList(wxWindow* dropList)
+{
+    using AddClass = void (*)(void*, const char*);
+    static const auto addClass =
+        reinterpret_cast<AddClass>(dlsym(RTLD_DEFAULT, "gtk_style_context_add_class"));
+    if (void* context = StyleContextOf(dropList); context && addClass)
+        addClass(context, "narrow");
+}
+
+bool IsNarrowDropList(wxWindow* dropList)
+{
+    using HasClass = int (*)(void*, const char*);
+    static const auto hasClass =
+        reinterpret_cast<HasClass>(dlsym(RTLD_DEFAULT, "gtk_style_context_has_class"));
+    void* context = StyleContextOf(dropList);
+    return context && hasClass && hasClass(context, "narrow");
 }

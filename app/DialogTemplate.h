@@ -118,3 +118,9 @@ wxRect DialogUnitsToPixels(const wxRect& dialogUnits, const wxSize& baseUnits);
 // a child of window with the template's id, in the template's (tab) order, at its place,
 // and sets window's client size to the template's size. Returns the base units used.
 wxSize BuildDialogTemplate(wxWindow* window, const DialogTemplate& tmpl);
+
+// Gives a drop list the program's narrow style: less room around its text and arrow, for
+// a list whose widest item does not fit its template width otherwise. IsNarrowDropList
+// tells whether it has it.
+void NarrowDropList(wxWindow* dropList);
+bool IsNarrowDropList(wxWindow* dropList);

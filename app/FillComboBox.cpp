@@ -1,5 +1,7 @@
 #include "app/FillComboBox.h"
 
+#include "app/DialogTemplate.h"
+
 #include <wx/choice.h>
 #include <wx/ctrlsub.h>
 
@@ -13,7 +15,7 @@ namespace {
 // from the theme, and wx's own estimate leaves part of them out. Measured on a throw-away
 // list beside the real one, so the theme's rules apply, without a size set by wx.
 // (GTK's headers are not part of the build, hence the look-up.)
-int WidthShowing(wxWindow* parent, const wxFont& font, const wxString& text)
+int WidthShowing(wxWindow* parent, const wxFont& font, const wxString& text, bool narrow)
 {
     using PreferredWidth = void (*)(void*, int*, int*);
     static const auto preferredWidth =
@@ -23,9 +25,13 @@ int WidthShowing(wxWindow* parent, const wxFont& font, const wxString& text)
         reinterpret_cast<SizeRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
     if (!preferredWidth || !sizeRequest)
         return 0;
-    // Shown (GTK measures nothing hidden) but gone again before anything is drawn.
-    auto* probe = new wxChoice(parent, wxID_ANY, wxPoint(-1000, -1000), wxDefaultSize, 1, &text);
+    // Shown (GTK measures nothing hidden) but gone again before anything is drawn. The
+    // item goes in after the font: GTK keeps measuring an item in the font it was added with.
+    auto* probe = new wxChoice(parent, wxID_ANY, wxPoint(-1000, -1000));
     probe->SetFont(font);
+    if (narrow)
+        NarrowDropList(probe);
+    probe->Append(text);
     probe->SetSelection(0);
     int minimum = 0, natural = 0;
     if (void* widget = probe->GetHandle())
@@ -35,6 +41,43 @@ int WidthShowing(wxWindow* parent, const wxFont& font, const wxString& text)
     }
     probe->Destroy();
     return natural;
+}
+
+// Least room kept between a grown drop list and the controls beside it, in pixels.
+constexpr int kGap = 4;
+
+// Widens combo (rectangle r) by up to `missing` pixels into the free room beside it: to
+// the right first, then to the left; never onto a control in the same row, nor past a
+// group box around it or the window's edge.
+void GrowIntoFreeRoom(wxWindow* combo, const wxRect& r, int missing)
+{
+    wxWindow* parent = combo->GetParent();
+    int left = kGap;
+    int right = parent->GetClientSize().x - 1 - kGap;
+    for (const wxWindow* sibling : parent->GetChildren())
+    {
+        if (sibling == combo || !sibling->IsShown())
+            continue;
+        const wxRect s = sibling->GetRect();
+        const bool sameRow = s.y < r.GetBottom() && s.GetBottom() > r.y;
+        if (s.Contains(r))
+        {
+            left = std::max(left, s.x + kGap);
+            right = std::min(right, s.GetRight() - kGap);
+        }
+        else if (sameRow && s.x > r.GetRight())
+        {
+            right = std::min(right, s.x - 1 - kGap);
+        }
+        else if (sameRow && s.GetRight() < r.x)
+        {
+            left = std::max(left, s.GetRight() + 1 + kGap);
+        }
+    }
+    const int growRight = std::clamp(right - r.GetRight(), 0, missing);
+    const int growLeft = std::clamp(r.x - left, 0, missing - growRight);
+    if (growRight + growLeft > 0)
+        combo->SetSize(r.x - growLeft, r.y, r.width + growLeft + growRight, r.height);
 }
 
 }  // namespace
@@ -55,26 +98,18 @@ void FitComboWidth(wxControlWithItems* combo)
             widest = combo->GetString(i);
         }
     }
+    // Departing from the template as little as it takes: the narrow style first, then
+    // more width.
     const wxRect r = combo->GetRect();
-    const int wanted = WidthShowing(parent, combo->GetFont(), widest);
-    if (wanted <= r.width)
-        return;
-    // Never onto a control to the right in the same row, nor past a group box around it.
-    constexpr int kGap = 6;
-    int right = std::min(r.x + wanted - 1, parent->GetClientSize().x - 1);
-    for (const wxWindow* sibling : parent->GetChildren())
+    const bool narrow = IsNarrowDropList(combo);
+    int wanted = WidthShowing(parent, combo->GetFont(), widest, narrow);
+    if (wanted > r.width && !narrow)
     {
-        if (sibling == combo)
-            continue;
-        const wxRect s = sibling->GetRect();
-        const bool sameRow = s.y < r.GetBottom() && s.GetBottom() > r.y;
-        if (sameRow && s.x > r.GetRight())
-            right = std::min(right, s.x - kGap);
-        else if (s.Contains(r))
-            right = std::min(right, s.GetRight() - kGap);
+        NarrowDropList(combo);
+        wanted = WidthShowing(parent, combo->GetFont(), widest, true);
     }
-    if (right > r.GetRight())
-        combo->SetSize(right - r.x + 1, r.height);
+    if (wanted > r.width)
+        GrowIntoFreeRoom(combo, r, wanted - r.width);
 }
 
 const ComboRow kBaudrateRows[14] = {

@@ -373,7 +373,8 @@ TEST_P(MainDialogLanguageTest, DISABLED_Screenshots)
     m_dlg->m_addressEdit->SetValue("00:12:4B:00:1A:2C:3D:4E");
     m_dlg->m_firmwareEdit->SetValue("1.0.3");
     m_dlg->m_statusText->SetLabel(L"ACTIVE, 설정 모드");
-    m_dlg->m_statusBar->SetStatusText("/dev/ttyUSB0, 115200, No parity, 1 stopbit, 8bit", 0);
+    SerialPortSettings longest{L"/dev/rfcomm10", 921600, 7, 2, 2};
+    m_dlg->m_statusBar->SetStatusText(CLumvexQ310DConfiguratorDlg::FormatConnectionText(longest), 0);
     EXPECT_TRUE(SaveWindowShot(m_dlg, prefix + "main-dialog-connected" + suffix));
     m_dlg->m_tabCtrl->SetSelection(1);
     EXPECT_TRUE(SaveWindowShot(m_dlg, prefix + "main-dialog-gpio" + suffix));
@@ -440,7 +441,7 @@ TEST_F(MainDialogTest, EnablingWithThePortClosedStillOffersOnlyThePortSettings)
     EXPECT_FALSE(m_dlg->m_toolBar->GetToolEnabled(ID_SAVE_CONFIG_FILE));
 }
 
-TEST_F(MainDialogTest, TheAboutItemShowsTheAboutBox)
+TEST_F(MainDialogTest, TheAboutItemAndAltWithItsLetterShowTheAboutBox)
 {
     Open();
     wxTEST_DIALOG(
@@ -449,6 +450,17 @@ TEST_F(MainDialogTest, TheAboutItemShowsTheAboutBox)
             m_dlg->m_menuBar->GetEventHandler()->ProcessEvent(about);
         },
         wxExpectDismissableModal<CAboutDlg>(IDOK).Describe("About box"));
+    // "(&A)" in its text: Alt+A from any control of the dialog, a page's included.
+    wxTEST_DIALOG(
+        {
+            wxWindow* control = m_dlg->m_tabCtrl;
+            wxKeyEvent press(wxEVT_CHAR_HOOK);
+            press.m_keyCode = 'A';
+            press.m_altDown = true;
+            press.SetEventObject(control);
+            control->ProcessWindowEvent(press);
+        },
+        wxExpectDismissableModal<CAboutDlg>(IDOK).Describe("About box from Alt+A"));
     EXPECT_TRUE(m_dlg->IsShown());
 }
 

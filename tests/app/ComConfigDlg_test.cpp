@@ -1,7 +1,7 @@
 #include "app/ComConfigDlg.h"
 
-#include <filesystem>
 #include <initializer_list>
+#include <tuple>
 
 #include <wx/choice.h>
 
@@ -11,31 +11,14 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class ComConfigDlgTest : public GuiTest
 {
 protected:
-    ComConfigDlgTest()
-    {
-        std::string pattern = (fs::temp_directory_path() / "q310-sysfs-XXXXXX").string();
-        m_sysfs = mkdtemp(pattern.data()) ? pattern : std::string();
-        fs::create_directories(m_sysfs + "/class/tty");
-        m_dlg.SetPortListRoots(m_sysfs, "/dev");
-    }
-    ~ComConfigDlgTest() override
-    {
-        m_dlg.Hide();
-        std::error_code ignored;
-        fs::remove_all(m_sysfs, ignored);
-    }
+    ComConfigDlgTest() { m_dlg.SetPortListRoots(m_ports.Root(), "/dev"); }
+    ~ComConfigDlgTest() override { m_dlg.Hide(); }
 
     // Ports the machine has: ttys with a driver behind them.
-    void AddPorts(std::initializer_list<const char*> names)
-    {
-        for (const char* name : names)
-            fs::create_directories(m_sysfs + "/class/tty/" + name + "/device");
-    }
+    void AddPorts(std::initializer_list<const char*> names) { m_ports.Add(names); }
 
     // Opens the dialog as DoModal would, without the modal loop.
     void Open()
@@ -52,7 +35,7 @@ protected:
         return items;
     }
 
-    std::string m_sysfs;
+    TempSerialPorts m_ports;
     ComConfigDlg m_dlg;
 };
 
@@ -168,5 +151,61 @@ TEST_F(ComConfigDlgTest, TheTitleComesFromTheStringTableOfTheRunningLanguage)
     m_dlg.OnInitDialog();
     EXPECT_EQ(m_dlg.GetTitle(), "Configuring parameters for communication with device");
 }
+
+
+// A key in the dialog: which control has the focus, the key, and what it must do.
+struct KeyCase
+{
+    int control;
+    int key;
+    int modifiers;
+    bool endsWithOk;  // otherwise the key goes on to the control and the dialog stays open
+};
+
+class ComConfigDlgKeys : public ComConfigDlgTest,
+                         public testing::WithParamInterface<std::tuple<KeyCase, bool>>
+{
+};
+
+TEST_P(ComConfigDlgKeys, EnterPressesOkFromEveryListWhileArrowsAndAltDownStayWithTheList)
+{
+    const auto& [row, reopened] = GetParam();
+    AddPorts({"ttyS0", "ttyUSB0"});
+    if (reopened)  // as after a restart of the modem: the first run ended with OK
+    {
+        m_dlg.CallAfter([this] { ClickButton(&m_dlg, IDOK); });
+        ASSERT_EQ(m_dlg.DoModal(), IDOK);
+    }
+    bool handled = false;
+    bool stayedOpen = false;
+    m_dlg.CallAfter([&] {
+        // As GTK hands a key to the dialog, from the control with the focus.
+        wxWindow* control = m_dlg.FindWindow(row.control);
+        wxKeyEvent key(wxEVT_CHAR_HOOK);
+        key.m_keyCode = row.key;
+        key.m_altDown = (row.modifiers & wxMOD_ALT) != 0;
+        key.SetEventObject(control);
+        handled = control->ProcessWindowEvent(key);
+        stayedOpen = m_dlg.IsModal();
+        if (stayedOpen)
+            ClickButton(&m_dlg, IDCANCEL);
+    });
+    const int result = m_dlg.DoModal();
+    EXPECT_EQ(result, row.endsWithOk ? IDOK : IDCANCEL);
+    EXPECT_EQ(handled, row.endsWithOk);
+    EXPECT_EQ(stayedOpen, !row.endsWithOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Openings, ComConfigDlgKeys,
+    testing::Combine(testing::Values(KeyCase{IDC_COMBO_PORT, WXK_RETURN, wxMOD_NONE, true},
+                                     KeyCase{IDC_COMBO_BAUDRATE, WXK_RETURN, wxMOD_NONE, true},
+                                     KeyCase{IDC_COMBO_PARITY, WXK_NUMPAD_ENTER, wxMOD_NONE, true},
+                                     KeyCase{IDC_COMBO_STOPBIT, WXK_RETURN, wxMOD_NONE, true},
+                                     KeyCase{IDC_COMBO_DATABIT, WXK_RETURN, wxMOD_NONE, true},
+                                     KeyCase{IDC_COMBO_PORT, WXK_DOWN, wxMOD_NONE, false},
+                                     KeyCase{IDC_COMBO_BAUDRATE, WXK_UP, wxMOD_NONE, false},
+                                     KeyCase{IDC_COMBO_PORT, WXK_DOWN, wxMOD_ALT, false}),
+                     testing::Bool()));
 
 }  // namespace

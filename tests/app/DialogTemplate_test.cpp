@@ -1,16 +1,24 @@
 #include "app/DialogTemplate.h"
 
+#include <tuple>
+
+#include <dlfcn.h>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/dialog.h>
 #include <wx/panel.h>
+#include <wx/notebook.h>
 #include <wx/radiobut.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include "app/CAboutDlg.h"
+#include "app/CLumvexQ310DConfiguratorDlg.h"
+#include "app/ComConfigDlg.h"
 #include "app/FillComboBox.h"
 #include "app/res/ResourceIds.h"
 #include "support/GuiFixtures.h"
@@ -112,20 +120,174 @@ TEST_F(DialogTemplateTest, RadioButtonsAndCheckBoxesAreNeverSmallerThanTheyNeed)
     }
 }
 
-TEST_F(DialogTemplateTest, AFilledDropListShowsItsWidestItemWithoutCoveringItsNeighbours)
+TEST_F(DialogTemplateTest, ADropListTooNarrowForItsWidestItemIsStyledNarrowerBeforeItGrows)
 {
     wxPanel* panel = Build(IDD_GENERAL_INFO);
     auto* baud = wxDynamicCast(panel->FindWindow(IDC_COMBO_UART_BAUDRATE), wxChoice);
-    const int templateWidth = baud->GetSize().x;
-    FillComboBox(baud, kBaudrateRows, 921600);
-    EXPECT_GT(baud->GetSize().x, templateWidth);  // "921600" does not fit the template's width under GTK
-    for (wxWindow* child : panel->GetChildren())
+    auto* parity = wxDynamicCast(panel->FindWindow(IDC_COMBO_UART_PARITY), wxChoice);
+    const wxRect templateRect = baud->GetRect();
+    FillComboBox(baud, kBaudrateRows, 921600);  // "921600" needs more than GTK's usual padding leaves
+    EXPECT_TRUE(IsNarrowDropList(baud));
+    EXPECT_EQ(baud->GetRect(), templateRect);
+    FillComboBox(parity, kDatabitRows, 8);  // "8 bits" fits as it is
+    EXPECT_FALSE(IsNarrowDropList(parity));
+}
+
+// The size GTK wants for a control's content, free of the size wx set on it.
+wxSize NaturalSize(wxWindow* control)
+{
+    using Get = void (*)(void*, int*, int*);
+    using Set = void (*)(void*, int, int);
+    static const auto getRequest = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_size_request"));
+    static const auto setRequest = reinterpret_cast<Set>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
+    static const auto width = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_width"));
+    static const auto height = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_height"));
+    void* widget = control->GetHandle();
+    int requestedX = -1, requestedY = -1, minimum = 0;
+    wxSize natural;
+    getRequest(widget, &requestedX, &requestedY);
+    setRequest(widget, -1, -1);
+    width(widget, &minimum, &natural.x);
+    height(widget, &minimum, &natural.y);
+    setRequest(widget, requestedX, requestedY);
+    return natural;
+}
+
+// Every window of the program in which texts must show whole.
+enum class ShownWindow { ComSettings, MainDialog, AboutBox };
+
+class TextsShowWhole : public GuiTest,
+                       public testing::WithParamInterface<std::tuple<ShownWindow, StringTable::Language>>
+{
+protected:
+    ~TextsShowWhole() override
     {
-        if (child == baud || wxDynamicCast(child, wxStaticBox))
-            continue;
-        EXPECT_FALSE(child->GetRect().Intersects(baud->GetRect())) << child->GetId();
+        if (m_window)
+            m_window->Destroy();
+        PumpEvents();
+    }
+
+    // Opens the window as the program shows it.
+    void Open()
+    {
+        switch (std::get<0>(GetParam()))
+        {
+        case ShownWindow::ComSettings:
+        {
+            auto* dlg = new ComConfigDlg;
+            dlg->SetPortListRoots(m_ports.Root(), "/dev");
+            ASSERT_TRUE(dlg->CreateFromTemplate());
+            dlg->OnInitDialog();
+            m_window = dlg;
+            break;
+        }
+        case ShownWindow::MainDialog:
+        {
+            auto* dlg = new CLumvexQ310DConfiguratorDlg;
+            m_window = dlg;
+            wxTEST_DIALOG({ dlg->Show(); PumpEvents(); },
+                          wxExpectDismissableModal<ComConfigDlg>(wxID_CANCEL));
+            InfoData longest{};
+            longest.state = 1;  // "INACTIVE, 설정 모드"
+            dlg->m_statusText->SetLabel(CLumvexQ310DConfiguratorDlg::FormatStateText(longest));
+            break;
+        }
+        case ShownWindow::AboutBox:
+            m_window = new CAboutDlg;
+            break;
+        }
+        m_window->Show();
+        PumpEvents();
+    }
+
+    // Every control below window, pages included (other top-level windows are not).
+    static void Collect(wxWindow* window, std::vector<wxWindow*>& controls)
+    {
+        for (wxWindow* child : window->GetChildren())
+        {
+            if (child->IsTopLevel())
+                continue;
+            controls.push_back(child);
+            Collect(child, controls);
+        }
+    }
+
+    // A control with text shows it whole; a drop list its selected item.
+    static void ExpectWhole(wxWindow* window)
+    {
+        auto* control = wxDynamicCast(window, wxControl);
+        if (!control || wxDynamicCast(control, wxStaticBox) || wxDynamicCast(control, wxTextCtrl) ||
+            wxDynamicCast(control, wxNotebook))
+            return;
+        wxString text = control->GetLabelText();
+        wxSize needed = NaturalSize(control);
+        if (auto* choice = wxDynamicCast(control, wxChoice))
+        {
+            text = choice->GetStringSelection();
+            needed.y = 0;  // the closed list takes its natural height
+        }
+        const wxSize size = control->GetSize();
+        EXPECT_TRUE(needed.x <= size.x && needed.y <= size.y)
+            << "control " << control->GetId() << " \"" << text.utf8_str().data() << "\" needs "
+            << needed.x << " x " << needed.y << ", has " << size.x << " x " << size.y;
+    }
+
+    TempSerialPorts m_ports{kLongPortNames};
+    wxWindow* m_window = nullptr;
+};
+
+TEST_P(TextsShowWhole, EveryTextAndEveryItemOfEveryListShowsWholeWithoutCoveringItsNeighbours)
+{
+    ScopedLanguage language(std::get<1>(GetParam()));
+    Open();
+    std::vector<wxWindow*> controls;
+    Collect(m_window, controls);
+    for (wxWindow* control : controls)
+        ExpectWhole(control);
+    // Each item of each list, chosen as a user would (which refills dependent lists).
+    for (wxWindow* control : controls)
+    {
+        auto* choice = wxDynamicCast(control, wxChoice);
+        for (unsigned i = 0; choice && i < choice->GetCount(); ++i)
+        {
+            ChooseItem(choice->GetParent(), choice->GetId(), static_cast<int>(i));
+            for (wxWindow* other : controls)
+            {
+                if (wxDynamicCast(other, wxChoice))
+                    ExpectWhole(other);
+            }
+        }
+    }
+    // Grown controls stay clear of each other.
+    for (wxWindow* a : controls)
+    {
+        for (wxWindow* b : controls)
+        {
+            const bool boxes = wxDynamicCast(a, wxStaticBox) || wxDynamicCast(b, wxStaticBox);
+            if (a < b && a->GetParent() == b->GetParent() && !boxes && a->IsShown() && b->IsShown())
+            {
+                EXPECT_FALSE(a->GetRect().Intersects(b->GetRect()))
+                    << a->GetId() << " and " << b->GetId();
+            }
+        }
     }
 }
+
+std::string WindowAndLanguage(const testing::TestParamInfo<TextsShowWhole::ParamType>& info)
+{
+    const ShownWindow window = std::get<0>(info.param);
+    const std::string name = window == ShownWindow::ComSettings ? "ComSettings"
+                             : window == ShownWindow::MainDialog ? "MainDialog"
+                                                                 : "AboutBox";
+    return name + LanguageName({std::get<1>(info.param), info.index});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, TextsShowWhole,
+    testing::Combine(
+        testing::Values(ShownWindow::ComSettings, ShownWindow::MainDialog, ShownWindow::AboutBox),
+        kBothLanguages),
+    WindowAndLanguage);
 
 TEST_F(DialogTemplateTest, ADigitsOnlyEditRefusesOtherCharacters)
 {

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <string>
 
+#include <wx/choice.h>
 #include <wx/frame.h>
 
+#include "app/AppProfile.h"
 #include "app/ComConfigDlg.h"
 #include "app/GeneralInfoPage.h"
 #include "app/GpioConfigPage.h"
@@ -21,6 +23,26 @@ std::string ShotPath(const std::string& name, StringTable::Language language)
            (language == StringTable::Language::Korean ? "-ko" : "-en") + ".png";
 }
 
+// Chooses the widest item of every list, in tab order, as a user would (a GPIO's
+// configuration list follows its I/O mode).
+void ChooseWidestItems(wxWindow* window)
+{
+    for (wxWindow* child : window->GetChildren())
+    {
+        auto* choice = wxDynamicCast(child, wxChoice);
+        if (!choice || choice->GetCount() == 0)
+            continue;
+        int widest = 0;
+        for (unsigned i = 1; i < choice->GetCount(); ++i)
+        {
+            if (choice->GetTextExtent(choice->GetString(i)).x >
+                choice->GetTextExtent(choice->GetString(widest)).x)
+                widest = static_cast<int>(i);
+        }
+        ChooseItem(window, choice->GetId(), widest);
+    }
+}
+
 class Screenshots : public GuiTest, public testing::WithParamInterface<StringTable::Language>
 {
 };
@@ -28,11 +50,17 @@ class Screenshots : public GuiTest, public testing::WithParamInterface<StringTab
 TEST_P(Screenshots, DISABLED_ComConfigDlg)
 {
     ScopedLanguage language(GetParam());
+    TempSerialPorts ports(kLongPortNames);
     ComConfigDlg dlg;
+    dlg.SetPortListRoots(ports.Root(), "/dev");
     ASSERT_TRUE(dlg.CreateFromTemplate());
-    dlg.OnInitDialog();
-    dlg.Show();
-    EXPECT_TRUE(SaveWindowShot(&dlg, ShotPath("com-config", GetParam())));
+    for (const char* port : {"/dev/ttyUSB10", "/dev/rfcomm10"})
+    {
+        AppProfile::WriteProfileString("Default Values", "Serial port name", port);
+        dlg.OnInitDialog();
+        dlg.Show();
+        EXPECT_TRUE(SaveWindowShot(&dlg, ShotPath(std::string("com-config-") + (port + 5), GetParam())));
+    }
     dlg.Hide();
 }
 
@@ -43,6 +71,8 @@ void ShootPage(const std::string& name, StringTable::Language language, bool ena
     auto* page = new Page;
     ASSERT_TRUE(page->Create(frame));
     page->EnableControls(enable);
+    if (enable)
+        ChooseWidestItems(page);
     frame->SetClientSize(page->GetSize());
     frame->Show();
     EXPECT_TRUE(SaveWindowShot(page, ShotPath(name, language)));

@@ -119,6 +119,26 @@ std::string TempProfile::Contents() const
     return text.str();
 }
 
+TempSerialPorts::TempSerialPorts(std::initializer_list<const char*> names)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "q310-sysfs-XXXXXX").string();
+    m_root = mkdtemp(pattern.data()) ? pattern : std::string();
+    std::filesystem::create_directories(m_root + "/class/tty");
+    Add(names);
+}
+
+TempSerialPorts::~TempSerialPorts()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_root, ignored);
+}
+
+void TempSerialPorts::Add(std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        std::filesystem::create_directories(m_root + "/class/tty/" + name + "/device");
+}
+
 MessageSink::MessageSink() : wxFrame(nullptr, wxID_ANY, "sink")
 {
     for (const auto& type : {WM_APP_COMM_ERROR, WM_APP_OPEN_PORT, WM_APP_COMMAND_DONE,

@@ -4,6 +4,7 @@
 // records the program's posted messages, and message boxes answered by wxTEST_DIALOG.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,27 @@ private:
     std::string m_dir;
     std::string m_path;
 };
+
+// A sysfs tree of its own whose ttys have a driver behind them, for the port list to read
+// (ComConfigDlg::SetPortListRoots with Root() and "/dev"); removed with the object.
+class TempSerialPorts
+{
+public:
+    explicit TempSerialPorts(std::initializer_list<const char*> names = {});
+    ~TempSerialPorts();
+    TempSerialPorts(const TempSerialPorts&) = delete;
+    TempSerialPorts& operator=(const TempSerialPorts&) = delete;
+
+    void Add(std::initializer_list<const char*> names);
+    const std::string& Root() const { return m_root; }
+
+private:
+    std::string m_root;
+};
+
+// The longest names Linux gives serial ports, beside short ones.
+inline constexpr std::initializer_list<const char*> kLongPortNames = {
+    "ttyS0", "ttyUSB0", "ttyUSB10", "ttyACM10", "rfcomm10"};
 
 // A hidden top-level window that stands as the application's main window and records
 // every program message posted to it.
