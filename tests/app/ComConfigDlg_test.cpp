@@ -8,6 +8,7 @@
 #include "app/AppProfile.h"
 #include "app/res/ResourceIds.h"
 #include "support/GuiFixtures.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -18,23 +19,16 @@ class ComConfigDlgTest : public GuiTest
 protected:
     ComConfigDlgTest()
     {
-        std::string pattern = (fs::temp_directory_path() / "q310-sysfs-XXXXXX").string();
-        m_sysfs = mkdtemp(pattern.data()) ? pattern : std::string();
-        fs::create_directories(m_sysfs + "/class/tty");
-        m_dlg.SetPortListRoots(m_sysfs, "/dev");
+        fs::create_directories(m_sysfs / "class" / "tty");
+        m_dlg.SetPortListRoots(m_sysfs.Path().string(), "/dev");
     }
-    ~ComConfigDlgTest() override
-    {
-        m_dlg.Hide();
-        std::error_code ignored;
-        fs::remove_all(m_sysfs, ignored);
-    }
+    ~ComConfigDlgTest() override { m_dlg.Hide(); }
 
     // Ports the machine has: ttys with a driver behind them.
     void AddPorts(std::initializer_list<const char*> names)
     {
         for (const char* name : names)
-            fs::create_directories(m_sysfs + "/class/tty/" + name + "/device");
+            fs::create_directories(m_sysfs / "class" / "tty" / name / "device");
     }
 
     // Opens the dialog as DoModal would, without the modal loop.
@@ -52,7 +46,7 @@ protected:
         return items;
     }
 
-    std::string m_sysfs;
+    TempDir m_sysfs{"q310-sysfs"};
     ComConfigDlg m_dlg;
 };
 

@@ -1,5 +1,6 @@
 #include "config/ConfigFile.h"
 #include "support/OrdinaryUser.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -110,28 +111,6 @@ std::wstring Wide(const fs::path& path)
 
 const fs::path kData = fs::path(__FILE__).parent_path() / "data";
 
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string name = (fs::temp_directory_path() / "configfile-XXXXXX").string();
-        if (::mkdtemp(name.data()))
-            path_ = name;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-    std::size_t EntryCount() const { return std::distance(fs::directory_iterator(path_), fs::directory_iterator()); }
-
-private:
-    fs::path path_;
-};
-
 int LoadAndParse(const fs::path& path, std::vector<ConfigItem>& items)
 {
     WDocument doc;
@@ -143,7 +122,7 @@ int LoadAndParse(const fs::path& path, std::vector<ConfigItem>& items)
 
 TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "example.json"), ExampleSaveList()), 0);
     EXPECT_EQ(ReadBytes(dir / "example.json"), ReadBytes(kData / "example.json"));
     EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
@@ -151,7 +130,7 @@ TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 
 TEST(ConfigFileSave, EmptyListGivesTheEmptySkeletonThatReadsBackAsNoItem)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "empty.json"), {}), 0);
     EXPECT_EQ(ReadBytes(dir / "empty.json"), ReadBytes(kData / "empty.json"));
     std::vector<ConfigItem> items{Item(99)};
@@ -168,13 +147,13 @@ TEST(ConfigFileSave, RoundTripsEverySettingInReadOrder)
     };
     for (const auto& list : lists)
     {
-        TempDir dir;
+        TempDir dir("configfile");
         ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), list), 0);
         std::vector<ConfigItem> items;
         ASSERT_EQ(LoadAndParse(dir / "a.json", items), 0);
         EXPECT_EQ(items, InReadOrder(list));
     }
-    TempDir dir;
+    TempDir dir("configfile");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "b.json"), {Quiet(1), Report(5, 0)}), 0);
     const std::string text = ReadBytes(dir / "b.json");
     EXPECT_NE(text.find("\"Quiet Mode\": true,\r\n"), std::string::npos) << text;
@@ -198,7 +177,7 @@ TEST(ConfigFileBuildDocument, WritesDuplicatesAsGivenAndSkipsOtherKinds)
 
 TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0640);
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), {}), 0);
@@ -211,7 +190,7 @@ TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 
 TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     const mode_t saved = ::umask(027);
     const int result = ConfigFile::Save(Wide(dir / "new.json"), {});
     ::umask(saved);
@@ -223,7 +202,7 @@ TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 
 TEST(ConfigFileSave, WritesThroughASymbolicLink)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "real.json", "old");
     fs::create_symlink(dir / "real.json", dir / "link.json");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "link.json"), {}), 0);
@@ -233,7 +212,7 @@ TEST(ConfigFileSave, WritesThroughASymbolicLink)
 
 TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     // Missing directory.
     EXPECT_EQ(ConfigFile::Save(Wide(dir / "missing" / "a.json"), ExampleSaveList()), -1);
     // The target is a directory: its content stays.
@@ -247,11 +226,11 @@ TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 
 TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "caf?.json", "old");  // what a lossy conversion would have named
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
     std::setlocale(LC_CTYPE, "C");
-    const int result = ConfigFile::Save(Wide(dir.path()) + L"/caf\u00e9.json", ExampleSaveList());
+    const int result = ConfigFile::Save(Wide(dir.Path()) + L"/caf\u00e9.json", ExampleSaveList());
     std::setlocale(LC_CTYPE, saved.c_str());
     EXPECT_EQ(result, -1);
     EXPECT_EQ(ReadBytes(dir / "caf?.json"), "old");
@@ -260,7 +239,7 @@ TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile
 
 TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", "previous content");
     // A file-size limit smaller than the document makes the write fail part way.
     rlimit saved;
@@ -279,12 +258,12 @@ TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
 
 TEST(ConfigFileSave, ReadOnlyDirectoryGivesMinusOneAndKeepsTheFile)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0666);
-    ::chmod(dir.path().c_str(), 0555);
+    ::chmod(dir.Path().c_str(), 0555);
     const int result = RunAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
-    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(dir.Path().c_str(), 0755);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(ReadBytes(dir / "a.json"), "old");
 }
@@ -292,15 +271,15 @@ TEST(ConfigFileSave, ReadOnlyDirectoryGivesMinusOneAndKeepsTheFile)
 TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
     // The directory lets anyone create and rename; only the file itself is protected.
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0444);
-    ::chmod(dir.path().c_str(), 0777);
+    ::chmod(dir.Path().c_str(), 0777);
     const int result = RunAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
-    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(dir.Path().c_str(), 0755);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(ReadBytes(dir / "a.json"), "old");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 // ---- Reading a file ------------------------------------------------------------------------
@@ -361,7 +340,7 @@ TEST_P(ConfigFileEncoding, LoadsLikeTheUtf8File)
     std::u32string text(example.begin(), example.end());
     // An extra member with text outside ASCII and outside the BMP shows the transcoding.
     text.insert(3, U"    \"Note\": \"\uC124\uC815 \u00e9\U0001F600\",\r\n");
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", Encode(text, GetParam().utf, GetParam().bom));
 
     WDocument doc;
@@ -397,7 +376,7 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
         {"bad UTF-8", "{\"a\": \"\xff\xfe\"}"},
         {"unclosed", "{\"Model Name\": \"Q310D\""},
     };
-    TempDir dir;
+    TempDir dir("configfile");
     WDocument doc;
     ASSERT_EQ(ConfigFile::LoadDocument(Wide(kData / "example.json"), doc), ConfigFile::kLoaded);
     for (const auto& [name, bytes] : refused)
@@ -413,17 +392,17 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
 
 TEST(ConfigFileLoad, MissingFileOrDirectoryCannotBeOpened)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WDocument doc;
     EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir / "missing.json"), doc), ConfigFile::kCannotOpen);
-    EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir.path()), doc), ConfigFile::kCannotOpen);
+    EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir.Path()), doc), ConfigFile::kCannotOpen);
 }
 
 TEST(ConfigFileLoad, DeepNestingIsRefusedAsUnreadableWithoutOverflowingTheStack)
 {
     constexpr std::size_t kDepth = 1000000;
     const std::string open(kDepth, '['), close(kDepth, ']');
-    TempDir dir;
+    TempDir dir("configfile");
     WDocument doc;
     doc.Parse(L"{\"kept\": 1}");
 

@@ -12,8 +12,11 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
+class wxTextCtrl;
+
 #include "app/AppMessageEvent.h"
 #include "app/res/StringTable.h"
+#include "support/TempDir.h"
 
 // Runs pending wx events (queued events, GTK events, idle) until nothing is left.
 void PumpEvents();
@@ -23,6 +26,11 @@ void PumpEvents();
 void ClickButton(wxWindow* root, int id);
 void ChooseItem(wxWindow* root, int id, int index);
 void ClickRadio(wxWindow* root, int id);
+// Types text into edit as the keyboard would, whichever window the X server focuses:
+// each character reaches the control as a wxEVT_CHAR (its validator sees it first) and,
+// unless a handler eats it, goes into the text at the insertion point as GTK's own
+// handling of the key would put it.
+void TypeText(wxTextCtrl* edit, const wxString& text);
 // The text of control id below root.
 wxString TextOf(wxWindow* root, int id);
 
@@ -43,7 +51,7 @@ public:
     std::string Contents() const;
 
 private:
-    std::string m_dir;
+    TempDir m_dir;
     std::string m_path;
 };
 
