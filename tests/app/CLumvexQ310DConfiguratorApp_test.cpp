@@ -22,6 +22,7 @@
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/SimulatedModem.h"
+#include "support/TempDir.h"
 #include "support/Watchdog.h"
 
 extern char** environ;
@@ -102,9 +103,8 @@ TEST_P(UserLocale, HangulTextsConvertAndHangulFoldersHoldFiles)
     Watchdog watchdog{60s, "start-up locale child"};
     TempProfile profile;
     ScopedLanguage korean(StringTable::Language::Korean);
-    std::string pattern = (std::filesystem::temp_directory_path() / "q310-locale-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const std::filesystem::path dir = std::filesystem::path(pattern) / kHangul;
+    const TempDir temp("q310-locale");
+    const std::filesystem::path dir = temp / kHangul;
     std::filesystem::create_directory(dir);
     const std::string file = (dir / "설정.json").string();
     {
@@ -130,8 +130,6 @@ TEST_P(UserLocale, HangulTextsConvertAndHangulFoldersHoldFiles)
         EXPECT_TRUE(rig.answers.Messages()[1].StartsWith(L"설정 파일 적용을 성공하였습니다."));
         rig.WaitUntilIdle();
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(pattern, ignored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, UserLocale,

@@ -8,6 +8,7 @@
 #include "app/AppProfile.h"
 #include "app/res/ResourceIds.h"
 #include "support/GuiFixtures.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/uiaction.h>
 
 #include "app/CAboutDlg.h"
 #include "app/CLumvexQ310DConfiguratorDlg.h"
@@ -294,13 +293,8 @@ TEST_F(DialogTemplateTest, ADigitsOnlyEditRefusesOtherCharacters)
     wxPanel* panel = Build(IDD_GENERAL_INFO);
     auto* edit = wxDynamicCast(panel->FindWindow(IDC_EDIT_GROUP_ID), wxTextCtrl);
     ASSERT_NE(edit, nullptr);
-    m_frame->Show();
-    edit->SetFocus();
-    PumpEvents();
-    wxUIActionSimulator sim;
-    sim.Text("12a3");
-    PumpEvents();
-    EXPECT_EQ(edit->GetValue(), "123");
+    TypeText(edit, "12a3-4 5");
+    EXPECT_EQ(edit->GetValue(), "12345");
 }
 
 }  // namespace

@@ -40,6 +40,7 @@
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/SimulatedModem.h"
+#include "support/TempDir.h"
 #include "support/Watchdog.h"
 
 namespace {
@@ -155,20 +156,6 @@ std::string ReadFile(const std::string& path)
 class MainDialogEndToEnd : public testing::Test
 {
 protected:
-    MainDialogEndToEnd()
-    {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("q310-e2e-" + std::to_string(::getpid()) + "-" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
-    }
-
-    ~MainDialogEndToEnd() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
     // Shows the dialog, connects through the start-up COM settings dialog and waits for
     // the device read.
     Result Connect(const std::string& port = {})
@@ -230,7 +217,7 @@ protected:
     Watchdog m_watchdog{60s, "main dialog end-to-end test"};
     TempProfile m_profile;
     ScopedLanguage m_language{StringTable::Language::Korean};
-    std::filesystem::path m_dir;
+    TempDir m_dir{"q310-e2e"};
     SimulatedModem m_modem;
     MainDialogRig m_rig;  // after the modem: the dialog closes its port before the modem stops
 };

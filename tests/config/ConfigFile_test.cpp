@@ -1,6 +1,7 @@
 #include "config/ConfigFile.h"
 #include "support/OrdinaryUser.h"
 #include "support/Watchdog.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <malloc.h>
@@ -113,28 +114,6 @@ std::wstring Wide(const fs::path& path)
 
 const fs::path kData = fs::path(__FILE__).parent_path() / "data";
 
-class TempDir
-{
-public:
-    TempDir()
-    {
-        std::string name = (fs::temp_directory_path() / "configfile-XXXXXX").string();
-        if (::mkdtemp(name.data()))
-            path_ = name;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-    std::size_t EntryCount() const { return std::distance(fs::directory_iterator(path_), fs::directory_iterator()); }
-
-private:
-    fs::path path_;
-};
-
 int LoadAndParse(const fs::path& path, std::vector<ConfigItem>& items)
 {
     WDocument doc;
@@ -146,7 +125,7 @@ int LoadAndParse(const fs::path& path, std::vector<ConfigItem>& items)
 
 TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "example.json"), ExampleSaveList()), 0);
     EXPECT_EQ(ReadBytes(dir / "example.json"), ReadBytes(kData / "example.json"));
     EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
@@ -154,7 +133,7 @@ TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 
 TEST(ConfigFileSave, EmptyListGivesTheEmptySkeletonThatReadsBackAsNoItem)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "empty.json"), {}), 0);
     EXPECT_EQ(ReadBytes(dir / "empty.json"), ReadBytes(kData / "empty.json"));
     std::vector<ConfigItem> items{Item(99)};
@@ -171,13 +150,13 @@ TEST(ConfigFileSave, RoundTripsEverySettingInReadOrder)
     };
     for (const auto& list : lists)
     {
-        TempDir dir;
+        TempDir dir("configfile");
         ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), list), 0);
         std::vector<ConfigItem> items;
         ASSERT_EQ(LoadAndParse(dir / "a.json", items), 0);
         EXPECT_EQ(items, InReadOrder(list));
     }
-    TempDir dir;
+    TempDir dir("configfile");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "b.json"), {Quiet(1), Report(5, 0)}), 0);
     const std::string text = ReadBytes(dir / "b.json");
     EXPECT_NE(text.find("\"Quiet Mode\": true,\r\n"), std::string::npos) << text;
@@ -201,7 +180,7 @@ TEST(ConfigFileBuildDocument, WritesDuplicatesAsGivenAndSkipsOtherKinds)
 
 TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0640);
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), {}), 0);
@@ -214,7 +193,7 @@ TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 
 TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     const mode_t saved = ::umask(027);
     const int result = ConfigFile::Save(Wide(dir / "new.json"), {});
     ::umask(saved);
@@ -226,7 +205,7 @@ TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 
 TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     // Missing directory.
     EXPECT_EQ(ConfigFile::Save(Wide(dir / "missing" / "a.json"), ExampleSaveList()), -1);
     // The target is a directory: its content stays.
@@ -241,9 +220,9 @@ TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile)
 {
     // A lone surrogate has no encoding in any character set a file name can be in.
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "caf?.json", "old");  // what a lossy conversion would have named
-    const std::wstring path = Wide(dir.path()) + L"/caf" + wchar_t(0xD800) + L".json";
+    const std::wstring path = Wide(dir.Path()) + L"/caf" + wchar_t(0xD800) + L".json";
     EXPECT_EQ(ConfigFile::Save(path, ExampleSaveList()), -1);
     WDocument doc;
     EXPECT_EQ(ConfigFile::LoadDocument(path, doc), ConfigFile::kCannotOpen);
@@ -255,10 +234,10 @@ TEST(ConfigFileSave, SavesAndLoadsAFileInAHangulFolderInTheProcessEnvironment)
 {
     // "문서/설정.json"; file names are UTF-8 unless GLib's variables say otherwise, whatever
     // the locale (this process never sets one).
-    TempDir dir;
+    TempDir dir("configfile");
     const fs::path folder = dir / "\xeb\xac\xb8\xec\x84\x9c";
     fs::create_directory(folder);
-    const std::wstring path = Wide(dir.path()) + L"/\uBB38\uC11C/\uC124\uC815.json";
+    const std::wstring path = Wide(dir.Path()) + L"/\uBB38\uC11C/\uC124\uC815.json";
     ASSERT_EQ(ConfigFile::Save(path, ExampleSaveList()), 0);
     EXPECT_EQ(ReadBytes(folder / "\xec\x84\xa4\xec\xa0\x95.json"), ReadBytes(kData / "example.json"));
     WDocument doc;
@@ -270,7 +249,7 @@ TEST(ConfigFileSave, SavesAndLoadsAFileInAHangulFolderInTheProcessEnvironment)
 
 TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
 {
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", "previous content");
     // A file-size limit smaller than the document makes the write fail part way.
     rlimit saved;
@@ -313,7 +292,7 @@ TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
     const KeepCase& c = GetParam();
     if ((c.owner != kSame || c.group != kSame) && ::geteuid() != 0)
         GTEST_SKIP() << "giving a file to another user or group needs root";
-    TempDir dir;
+    TempDir dir("configfile");
     const fs::path file = dir / "a.json";
     const fs::path saveAs = c.link == Link::Symbolic || c.link == Link::Dangling ? dir / "link.json" : file;
     if (c.link != Link::Dangling)
@@ -330,10 +309,10 @@ TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
     const bool existed = ::stat(file.c_str(), &before) == 0;
     const std::size_t entries = dir.EntryCount();
 
-    ::chmod(dir.path().c_str(), c.folderMode);
+    ::chmod(dir.Path().c_str(), c.folderMode);
     const auto save = [&] { return ConfigFile::Save(Wide(saveAs), {}); };
     const int result = c.asOrdinaryUser ? RunAsOrdinaryUser(save) : save();
-    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(dir.Path().c_str(), 0755);
 
     ASSERT_EQ(result, 0);
     EXPECT_EQ(ReadBytes(file), ReadBytes(kData / "empty.json"));
@@ -366,15 +345,15 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
     // The directory lets anyone create and rename; only the file itself is protected.
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0444);
-    ::chmod(dir.path().c_str(), 0777);
+    ::chmod(dir.Path().c_str(), 0777);
     const int result = RunAsOrdinaryUser([&] { return ConfigFile::Save(Wide(dir / "a.json"), {}); });
-    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(dir.Path().c_str(), 0755);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(ReadBytes(dir / "a.json"), "old");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
 // ---- Reading a file ------------------------------------------------------------------------
@@ -435,7 +414,7 @@ TEST_P(ConfigFileEncoding, LoadsLikeTheUtf8File)
     std::u32string text(example.begin(), example.end());
     // An extra member with text outside ASCII and outside the BMP shows the transcoding.
     text.insert(3, U"    \"Note\": \"\uC124\uC815 \u00e9\U0001F600\",\r\n");
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", Encode(text, GetParam().utf, GetParam().bom));
 
     WDocument doc;
@@ -474,7 +453,7 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
         {"lone surrogate escape", R"({"X":"\udc00","General":{"PAN ID":1}})" "\n"},
         {"lone surrogate in UTF-32", Encode(U"{\"X\": \"\xDC00\"}", Utf::U32LE, false)},
     };
-    TempDir dir;
+    TempDir dir("configfile");
     WDocument doc;
     ASSERT_EQ(ConfigFile::LoadDocument(Wide(kData / "example.json"), doc), ConfigFile::kLoaded);
     for (const auto& [name, bytes] : refused)
@@ -491,12 +470,12 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
 TEST(ConfigFileLoad, WhatIsNoRegularFileOfSensibleSizeIsRefusedAtOnce)
 {
     Watchdog watchdog(std::chrono::seconds(10), "loading what is no configuration file");
-    TempDir dir;
+    TempDir dir("configfile");
     ::mkfifo((dir / "fifo.json").c_str(), 0666);  // opening it to read waits for a writer
     WriteBytes(dir / "big.json", "{}" + std::string(ConfigFile::kMaxConfigFileSize - 1, ' '));  // a byte too many
     WDocument doc;
     doc.Parse(L"{\"kept\": 1}");
-    for (const fs::path& path : {dir / "missing.json", dir.path(), dir / "fifo.json", fs::path("/dev/zero"), dir / "big.json"})
+    for (const fs::path& path : {dir / "missing.json", dir.Path(), dir / "fifo.json", fs::path("/dev/zero"), dir / "big.json"})
     {
         EXPECT_EQ(ConfigFile::LoadDocument(Wide(path), doc), ConfigFile::kCannotOpen) << path;
         EXPECT_TRUE(doc.IsObject() && doc.HasMember(L"kept")) << path;
@@ -519,7 +498,7 @@ TEST(ConfigFileLoad, LargestFileLoadsAndMemoryRunningOutOnItIsARefusalNotACrash)
         text += "0,";
     text += "0]\n";
     text.resize(ConfigFile::kMaxConfigFileSize, ' ');
-    TempDir dir;
+    TempDir dir("configfile");
     WriteBytes(dir / "a.json", text);
 #ifndef Q310_SANITIZED
     // A child process with little address space to spare, and little data within it: space
@@ -563,7 +542,7 @@ TEST(ConfigFileLoad, DeepNestingIsRefusedAsUnreadableWithoutOverflowingTheStack)
 {
     constexpr std::size_t kDepth = 500000;  // opened and closed, still within the size limit
     const std::string open(kDepth, '['), close(kDepth, ']');
-    TempDir dir;
+    TempDir dir("configfile");
     WDocument doc;
     doc.Parse(L"{\"kept\": 1}");
 

@@ -1,5 +1,5 @@
 // The simulated modem's own rules where later tests lean on them: its replies parse as the
-// client expects, quiet mode, refused values, factory reset, and line pacing.
+// client expects, quiet mode, refused values, factory reset, line pacing and full duplex.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include "device/Q310Comm.h"
 #include "support/SimulatedModem.h"
@@ -125,6 +129,42 @@ TEST(SimulatedModem, PacedRepliesTakeAtLeastTheirLineTime)
     const double elapsedMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(elapsedMs, wireMs);
     comm.Close();
+}
+
+// Reads from fd until `length` bytes have come or `limit` has passed.
+std::string ReadBytes(int fd, std::size_t length, std::chrono::milliseconds limit)
+{
+    std::string bytes;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (bytes.size() < length && std::chrono::steady_clock::now() < deadline)
+    {
+        pollfd p{fd, POLLIN, 0};
+        char buffer[256];
+        if (::poll(&p, 1, 10) == 1)
+            if (const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, length - bytes.size())); n > 0)
+                bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return bytes;
+}
+
+TEST(SimulatedModem, HearsTheNextCommandWhileAReplyGoesOutAndAnswersInOrder)
+{
+    Watchdog watchdog(20s, "full-duplex modem test");
+    SimulatedModem modem;
+    modem.SetBaudRate(2400);  // the 13 lines of AT+GPIOC? take about 0.9 s
+    const int fd = ::open(modem.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    SimulatedModem::State state = modem.GetState();
+    const std::string gpio = SimulatedModem::Answer(state, "AT+GPIOC?\r");
+    const std::string version = SimulatedModem::Answer(state, "AT+VER?\r");
+
+    ASSERT_EQ(::write(fd, "AT+GPIOC?\r", 10), 10);
+    std::string received = ReadBytes(fd, 16, 5s);  // the first line, "\r\n+GPIOC,0,0,0\r\n"
+    ASSERT_EQ(::write(fd, "AT+VER?\r", 8), 8);
+    EXPECT_TRUE(modem.WaitForCommands(2, 400ms)) << "not heard while the reply still went out";
+    received += ReadBytes(fd, gpio.size() + version.size() - received.size(), 5s);
+    EXPECT_EQ(received, gpio + version);
+    ::close(fd);
 }
 
 }  // namespace

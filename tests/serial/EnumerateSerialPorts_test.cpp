@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <set>
-#include <stdlib.h>
+
+#include "support/TempDir.h"
 
 namespace {
 
@@ -20,19 +20,6 @@ const std::string kDevRoot = "/q310-dev";
 class SysfsTree : public testing::Test
 {
 protected:
-    SysfsTree()
-    {
-        std::string pattern = (fs::temp_directory_path() / "q310-sysfs-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::system_error(errno, std::system_category(), "mkdtemp");
-        m_root = pattern;
-    }
-    ~SysfsTree() override
-    {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-
     fs::path ClassDir() const { return m_root / "class" / "tty"; }
 
     // One tty entry: `device` whether a driver stands behind it, `type` the contents of its
@@ -73,14 +60,14 @@ protected:
     std::vector<std::string> List(std::error_code& error) const
     {
         std::vector<SerialPortEntry> ports{{"left over"}};
-        error = EnumerateSerialPorts(ports, m_root.string(), kDevRoot);
+        error = EnumerateSerialPorts(ports, m_root.Path().string(), kDevRoot);
         std::vector<std::string> names;
         for (const SerialPortEntry& p : ports)
             names.push_back(p.portName);
         return names;
     }
 
-    fs::path m_root;
+    TempDir m_root{"q310-sysfs"};
 };
 
 TEST_F(SysfsTree, NoTtyClassGivesSuccessAndAnEmptyList)

@@ -1,7 +1,6 @@
 #include "support/GuiFixtures.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -66,6 +65,20 @@ void ClickRadio(wxWindow* root, int id)
     Notify(radio, wxEVT_RADIOBUTTON, 1);
 }
 
+void TypeText(wxTextCtrl* edit, const wxString& text)
+{
+    for (const wxUniChar c : text)
+    {
+        wxKeyEvent key(wxEVT_CHAR);
+        key.m_keyCode = c.IsAscii() ? static_cast<int>(c.GetValue()) : WXK_NONE;
+        key.m_uniChar = c;
+        key.SetId(edit->GetId());
+        key.SetEventObject(edit);
+        if (!edit->ProcessWindowEvent(key))
+            edit->WriteText(wxString(c));
+    }
+}
+
 wxString TextOf(wxWindow* root, int id)
 {
     wxWindow* control = Find(root, id);
@@ -96,19 +109,14 @@ bool SaveWindowShot(wxWindow* window, const std::string& path)
     return std::system(command.c_str()) == 0;
 }
 
-TempProfile::TempProfile()
+TempProfile::TempProfile() : m_dir("q310-profile"), m_path((m_dir / "profile.conf").string())
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "q310-profile-XXXXXX").string();
-    m_dir = mkdtemp(pattern.data()) ? pattern : std::string();
-    m_path = m_dir + "/profile.conf";
     AppProfile::UseFile(wxString::FromUTF8(m_path));
 }
 
 TempProfile::~TempProfile()
 {
     AppProfile::UseFile(wxString());
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
 }
 
 std::string TempProfile::Contents() const
@@ -121,22 +129,16 @@ std::string TempProfile::Contents() const
 
 TempSerialPorts::TempSerialPorts(std::initializer_list<const char*> names)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "q310-sysfs-XXXXXX").string();
-    m_root = mkdtemp(pattern.data()) ? pattern : std::string();
-    std::filesystem::create_directories(m_root + "/class/tty");
+    std::filesystem::create_directories(m_dir / "class" / "tty");
     Add(names);
 }
 
-TempSerialPorts::~TempSerialPorts()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(m_root, ignored);
-}
+TempSerialPorts::~TempSerialPorts() = default;
 
 void TempSerialPorts::Add(std::initializer_list<const char*> names)
 {
     for (const char* name : names)
-        std::filesystem::create_directories(m_root + "/class/tty/" + name + "/device");
+        std::filesystem::create_directories(m_dir / "class" / "tty" / name / "device");
 }
 
 MessageSink::MessageSink() : wxFrame(nullptr, wxID_ANY, "sink")

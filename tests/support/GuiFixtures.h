@@ -13,8 +13,11 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
+class wxTextCtrl;
+
 #include "app/AppMessageEvent.h"
 #include "app/res/StringTable.h"
+#include "support/TempDir.h"
 
 // Runs pending wx events (queued events, GTK events, idle) until nothing is left.
 void PumpEvents();
@@ -24,6 +27,11 @@ void PumpEvents();
 void ClickButton(wxWindow* root, int id);
 void ChooseItem(wxWindow* root, int id, int index);
 void ClickRadio(wxWindow* root, int id);
+// Types text into edit as the keyboard would, whichever window the X server focuses:
+// each character reaches the control as a wxEVT_CHAR (its validator sees it first) and,
+// unless a handler eats it, goes into the text at the insertion point as GTK's own
+// handling of the key would put it.
+void TypeText(wxTextCtrl* edit, const wxString& text);
 // The text of control id below root.
 wxString TextOf(wxWindow* root, int id);
 
@@ -44,7 +52,7 @@ public:
     std::string Contents() const;
 
 private:
-    std::string m_dir;
+    TempDir m_dir;
     std::string m_path;
 };
 
@@ -59,10 +67,10 @@ public:
     TempSerialPorts& operator=(const TempSerialPorts&) = delete;
 
     void Add(std::initializer_list<const char*> names);
-    const std::string& Root() const { return m_root; }
+    std::string Root() const { return m_dir.Path().string(); }
 
 private:
-    std::string m_root;
+    TempDir m_dir{"q310-sysfs"};
 };
 
 // The longest names Linux gives serial ports, beside short ones.

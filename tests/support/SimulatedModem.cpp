@@ -292,7 +292,8 @@ SimulatedModem::SimulatedModem(const State& state) : m_pty(std::make_unique<PtyP
     m_wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (m_wakeFd < 0)
         throw std::system_error(errno, std::system_category(), "eventfd");
-    m_thread = std::thread(&SimulatedModem::Run, this);
+    m_listener = std::thread(&SimulatedModem::Listen, this);
+    m_speaker = std::thread(&SimulatedModem::Speak, this);
 }
 
 SimulatedModem::~SimulatedModem()
@@ -309,8 +310,10 @@ void SimulatedModem::Stop()
     }
     m_changed.notify_all();
     Wake();
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_listener.joinable())
+        m_listener.join();
+    if (m_speaker.joinable())
+        m_speaker.join();
 }
 
 void SimulatedModem::Wake()
@@ -386,9 +389,11 @@ void SimulatedModem::SetChunking(std::size_t chunkSize, std::chrono::microsecond
 void SimulatedModem::Send(const std::string& bytes)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_outgoing.push_back(bytes);
+    Outgoing send;
+    send.bytes = bytes;
+    m_outgoing.push_back(std::move(send));
     const uint64_t ticket = ++m_sendsQueued;
-    Wake();
+    m_changed.notify_all();
     m_changed.wait(lock, [&] { return m_sendsDone >= ticket || m_stopping; });
 }
 
@@ -442,19 +447,26 @@ bool SimulatedModem::WaitForCommands(std::size_t count, std::chrono::millisecond
     return m_changed.wait_for(lock, timeout, [&] { return m_commands.size() >= count; });
 }
 
-// ---- the modem's thread ---------------------------------------------------------------------
+// ---- the listening thread ------------------------------------------------------------------
+//
+//  master fd ──▶ bytes ──▶ lines ──▶ recorded, script picked ──▶ m_outgoing (to Speak)
+//  wake fd   ──▶ hang-up requests, stop
 
-void SimulatedModem::Run()
+void SimulatedModem::Listen()
 {
     for (;;)
     {
+        bool hangUp;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_stopping)
                 return;
+            hangUp = m_hangUpRequested;
         }
+        if (hangUp)
+            CloseLine();
         pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {m_masterFd, POLLIN, 0}};
-        const nfds_t count = m_masterFd >= 0 ? 2 : 1;
+        const nfds_t count = m_masterFd >= 0 && !m_deaf ? 2 : 1;
         if (::poll(fds, count, 100) < 0 && errno != EINTR)
             return;
         if (fds[0].revents & POLLIN)
@@ -462,8 +474,7 @@ void SimulatedModem::Run()
             uint64_t value;
             [[maybe_unused]] const ssize_t n = ::read(m_wakeFd, &value, sizeof value);
         }
-        ServiceRequests();
-        if (count == 2 && m_masterFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
+        if (count == 2 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR)))
             ReadFromLine();
     }
 }
@@ -478,44 +489,95 @@ void SimulatedModem::ReadFromLine()
         WaitUntil(Clock::now() + std::chrono::milliseconds(2));
         return;
     }
-    for (ssize_t i = 0; i < n && m_masterFd >= 0; ++i)
+    const Clock::time_point now = Clock::now();
+    for (ssize_t i = 0; i < n && !m_deaf; ++i)
     {
         if (m_pending.empty())
-            m_pendingStart = Clock::now();
+            m_pendingStart = now;
         m_pending.push_back(buffer[i]);
         if (buffer[i] == '\r')
         {
             const std::string line = std::move(m_pending);
             m_pending.clear();
-            HandleLine(line, m_pendingStart);
+            QueueLine(line, m_pendingStart);
         }
     }
 }
 
-void SimulatedModem::HandleLine(const std::string& line, Clock::time_point firstByte)
+void SimulatedModem::QueueLine(const std::string& line, Clock::time_point firstByte)
 {
-    std::unique_lock<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_commands.push_back(line);
-    m_changed.notify_all();
 
-    Script script;  // Reply::Normal unless a script says otherwise
+    Outgoing command;  // Reply::Normal unless a script says otherwise
+    command.isCommand = true;
+    command.bytes = line;
     for (Script& s : m_scripts)
         if (s.times != 0 && line.compare(0, s.prefix.size(), s.prefix) == 0)
         {
             if (s.times > 0)
                 --s.times;
-            script = s;
+            command.script = s;
             break;
         }
-    const uint32_t baud = m_baud;
-    lock.unlock();
+    // The command is complete only once its last byte would have crossed the line, behind
+    // the line before it.
+    command.complete = std::max(firstByte, m_heardUntil);
+    if (m_baud != 0)
+        command.complete += std::chrono::microseconds(line.size() * 10'000'000ull / m_baud);
+    m_heardUntil = command.complete;
+    m_deaf = command.script.hangUp;
+    m_outgoing.push_back(std::move(command));
+    m_changed.notify_all();
+}
 
-    // The command is complete only once its last byte would have crossed the line.
-    if (baud != 0 && !WaitUntil(firstByte + std::chrono::microseconds(line.size() * 10'000'000ull / baud)))
+void SimulatedModem::CloseLine()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_masterFd >= 0)
+    {
+        m_pty->HangUp();
+        m_masterFd = -1;
+    }
+    m_hangUpRequested = false;
+    m_hungUp = true;
+    m_changed.notify_all();
+}
+
+// ---- the answering thread ------------------------------------------------------------------
+
+void SimulatedModem::Speak()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;)
+    {
+        m_changed.wait(lock, [this] { return m_stopping || !m_outgoing.empty(); });
+        if (m_stopping)
+            return;
+        const Outgoing next = std::move(m_outgoing.front());
+        m_outgoing.pop_front();
+        lock.unlock();
+        if (next.isCommand)
+            AnswerCommand(next);
+        else
+            Transmit(next.bytes);
+        lock.lock();
+        if (!next.isCommand)
+        {
+            ++m_sendsDone;
+            m_changed.notify_all();
+        }
+    }
+}
+
+void SimulatedModem::AnswerCommand(const Outgoing& command)
+{
+    if (!WaitUntil(command.complete))
         return;
+    const Script& script = command.script;
     if (script.hangUp)
     {
-        CloseLine();
+        HangUp();
         return;
     }
 
@@ -523,10 +585,11 @@ void SimulatedModem::HandleLine(const std::string& line, Clock::time_point first
     switch (script.reply)
     {
     case Reply::Normal:
-        lock.lock();
-        reply = Answer(m_state, line);
-        lock.unlock();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        reply = Answer(m_state, command.bytes);
         break;
+    }
     case Reply::Silent:
         break;
     case Reply::Error:
@@ -537,38 +600,6 @@ void SimulatedModem::HandleLine(const std::string& line, Clock::time_point first
         break;
     }
     Transmit(script.before + reply + script.after);
-}
-
-void SimulatedModem::ServiceRequests()
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    while (!m_outgoing.empty())
-    {
-        const std::string bytes = std::move(m_outgoing.front());
-        m_outgoing.pop_front();
-        lock.unlock();
-        Transmit(bytes);
-        lock.lock();
-        ++m_sendsDone;
-        m_changed.notify_all();
-    }
-    const bool hangUp = m_hangUpRequested;
-    lock.unlock();
-    if (hangUp)
-        CloseLine();
-}
-
-void SimulatedModem::CloseLine()
-{
-    if (m_masterFd >= 0)
-    {
-        m_pty->HangUp();
-        m_masterFd = -1;
-    }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_hangUpRequested = false;
-    m_hungUp = true;
-    m_changed.notify_all();
 }
 
 //  bytes ──▶ chunks of m_chunkSize, m_chunkGap apart ──▶ each byte leaves one byte time
@@ -615,9 +646,16 @@ void SimulatedModem::Transmit(const std::string& bytes)
 
 void SimulatedModem::WriteAll(const char* data, std::size_t length)
 {
-    while (length > 0 && m_masterFd >= 0)
+    while (length > 0)
     {
-        const ssize_t n = ::write(m_masterFd, data, length);
+        ssize_t n;
+        {
+            // The listening thread may close the line meanwhile: write only while it is open.
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_masterFd < 0 || m_stopping)
+                return;
+            n = ::write(m_masterFd, data, length);
+        }
         if (n > 0)
         {
             data += n;
@@ -626,10 +664,8 @@ void SimulatedModem::WriteAll(const char* data, std::size_t length)
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return;  // the line is gone
-        pollfd pfd{m_masterFd, POLLOUT, 0};
-        ::poll(&pfd, 1, 10);
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_stopping)
+        // The peer does not read and the pty is full: try again shortly.
+        if (!WaitUntil(Clock::now() + std::chrono::milliseconds(1)))
             return;
     }
 }

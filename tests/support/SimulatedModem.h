@@ -16,8 +16,10 @@
 class PtyPair;
 
 // A Q310D modem of our own on the far side of a pseudo-terminal. The program under test
-// opens SlavePath() as its serial port; the modem holds the master side and answers on its
-// own thread until Stop() (or the destructor) joins it.
+// opens SlavePath() as its serial port; the modem holds the master side. Like a real line
+// it is full duplex: one thread listens (and records every command as it arrives) while
+// another answers the commands one by one, in the order they came, until Stop() (or the
+// destructor) joins both.
 //
 // Wire behaviour
 //   - A command line is every byte up to and including a "\r" (a leading "\n" is ignored
@@ -37,14 +39,17 @@ class PtyPair;
 //   - Pacing (SetBaudRate): every byte takes 10 bits of line time in either direction. A
 //     command is seen complete only once its bytes would have arrived (first byte's arrival
 //     plus length x byte time), and replies leave one byte per byte time. 0 = no pacing.
+//     The two directions are independent: a command that arrives while a reply is still
+//     going out is heard at once and answered as soon as that reply has left.
 //
 // Scripting (per test; scripts are looked up in the order added, the first live script whose
 // prefix begins the command line is used, and its count goes down by one):
 //   StaySilent / AnswerError / AnswerWith / HangUpOn, or AddScript for the general form
 //   (before/after bytes around the reply, e.g. unsolicited "+READY" or "+ACTIVE,..." lines).
 //   SetChunking splits every transmission into pieces of a given size with a gap between
-//   them; Send puts stray bytes or unsolicited lines on the line at once; HangUp closes the
-//   master side at once (the port's next read fails).
+//   them; Send puts stray bytes or unsolicited lines on the line behind any reply already
+//   due; HangUp closes the master side at once (the port's next read fails). A HangUpOn
+//   command closes the line once the replies before it have left; nothing after it is heard.
 //
 // Every public member is thread-safe.
 class SimulatedModem
@@ -97,7 +102,7 @@ public:
 
     // The path the program opens as its serial port.
     const std::string& SlavePath() const { return m_slavePath; }
-    // Ends the modem's thread and joins it; idempotent.
+    // Ends the modem's threads and joins them; idempotent.
     void Stop();
 
     void AddScript(Script script);
@@ -130,40 +135,56 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    void Run();
+    // What the answering thread has to do next: answer a command line, or put bytes on the
+    // line for Send.
+    struct Outgoing
+    {
+        bool isCommand = false;
+        std::string bytes;            // the command line with its "\r", or the bytes to send
+        Script script;                // for a command: the script it met (Reply::Normal if none)
+        Clock::time_point complete{};  // for a command: when its last byte has crossed the line
+    };
+
+    void Listen();
     void ReadFromLine();
-    void HandleLine(const std::string& line, Clock::time_point firstByte);
-    void ServiceRequests();
+    void QueueLine(const std::string& line, Clock::time_point firstByte);
+    void CloseLine();
+    void Speak();
+    void AnswerCommand(const Outgoing& command);
     void Transmit(const std::string& bytes);
     void WriteAll(const char* data, std::size_t length);
-    void CloseLine();
     bool WaitUntil(Clock::time_point when);  // false when stopping
     void Wake();
 
     std::unique_ptr<PtyPair> m_pty;
     std::string m_slavePath;
-    int m_masterFd = -1;  // modem thread only after construction
+    int m_masterFd = -1;  // closed (and set to -1) by the listening thread only, under m_mutex
     int m_wakeFd = -1;
 
     mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;  // commands, requests done, stop
+    mutable std::condition_variable m_changed;  // commands, outgoing work, requests done, stop
     State m_state;
     std::vector<Script> m_scripts;
     std::vector<std::string> m_commands;
     uint32_t m_baud = 0;
     std::size_t m_chunkSize = 0;
     std::chrono::microseconds m_chunkGap{0};
-    std::deque<std::string> m_outgoing;  // Send requests not yet written
+    std::deque<Outgoing> m_outgoing;  // in order of arrival, answered in that order
     uint64_t m_sendsQueued = 0;
     uint64_t m_sendsDone = 0;
     bool m_hangUpRequested = false;
     bool m_hungUp = false;
     bool m_stopping = false;
 
-    // Modem thread only.
+    // Listening thread only.
     std::string m_pending;  // bytes of the command line being received
     Clock::time_point m_pendingStart;
+    Clock::time_point m_heardUntil;  // when the last command heard was complete
+    bool m_deaf = false;  // a command that hangs up has been heard: nothing after it counts
+
+    // Answering thread only.
     Clock::time_point m_lineFreeAt;  // when the last paced byte left
 
-    std::thread m_thread;
+    std::thread m_listener;
+    std::thread m_speaker;
 };
