@@ -122,7 +122,7 @@ int LoadAndParse(const fs::path& path, std::vector<ConfigItem>& items)
 
 TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "example.json"), ExampleSaveList()), 0);
     EXPECT_EQ(ReadBytes(dir / "example.json"), ReadBytes(kData / "example.json"));
     EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
@@ -130,7 +130,7 @@ TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 
 TEST(ConfigFileSave, EmptyListGivesTheEmptySkeletonThatReadsBackAsNoItem)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "empty.json"), {}), 0);
     EXPECT_EQ(ReadBytes(dir / "empty.json"), ReadBytes(kData / "empty.json"));
     std::vector<ConfigItem> items{Item(99)};
@@ -147,13 +147,13 @@ TEST(ConfigFileSave, RoundTripsEverySettingInReadOrder)
     };
     for (const auto& list : lists)
     {
-        TempDir dir("configfile");
+        TempDir dir;
         ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), list), 0);
         std::vector<ConfigItem> items;
         ASSERT_EQ(LoadAndParse(dir / "a.json", items), 0);
         EXPECT_EQ(items, InReadOrder(list));
     }
-    TempDir dir("configfile");
+    TempDir dir;
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "b.json"), {Quiet(1), Report(5, 0)}), 0);
     const std::string text = ReadBytes(dir / "b.json");
     EXPECT_NE(text.find("\"Quiet Mode\": true,\r\n"), std::string::npos) << text;
@@ -177,7 +177,7 @@ TEST(ConfigFileBuildDocument, WritesDuplicatesAsGivenAndSkipsOtherKinds)
 
 TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0640);
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), {}), 0);
@@ -190,7 +190,7 @@ TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 
 TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     const mode_t saved = ::umask(027);
     const int result = ConfigFile::Save(Wide(dir / "new.json"), {});
     ::umask(saved);
@@ -202,7 +202,7 @@ TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 
 TEST(ConfigFileSave, WritesThroughASymbolicLink)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "real.json", "old");
     fs::create_symlink(dir / "real.json", dir / "link.json");
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "link.json"), {}), 0);
@@ -212,7 +212,7 @@ TEST(ConfigFileSave, WritesThroughASymbolicLink)
 
 TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     // Missing directory.
     EXPECT_EQ(ConfigFile::Save(Wide(dir / "missing" / "a.json"), ExampleSaveList()), -1);
     // The target is a directory: its content stays.
@@ -226,7 +226,7 @@ TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 
 TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "caf?.json", "old");  // what a lossy conversion would have named
     const std::string saved = std::setlocale(LC_CTYPE, nullptr);
     std::setlocale(LC_CTYPE, "C");
@@ -239,7 +239,7 @@ TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile
 
 TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", "previous content");
     // A file-size limit smaller than the document makes the write fail part way.
     rlimit saved;
@@ -258,7 +258,7 @@ TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
 
 TEST(ConfigFileSave, ReadOnlyDirectoryGivesMinusOneAndKeepsTheFile)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0666);
     ::chmod(dir.Path().c_str(), 0555);
@@ -271,7 +271,7 @@ TEST(ConfigFileSave, ReadOnlyDirectoryGivesMinusOneAndKeepsTheFile)
 TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
     // The directory lets anyone create and rename; only the file itself is protected.
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0444);
     ::chmod(dir.Path().c_str(), 0777);
@@ -340,7 +340,7 @@ TEST_P(ConfigFileEncoding, LoadsLikeTheUtf8File)
     std::u32string text(example.begin(), example.end());
     // An extra member with text outside ASCII and outside the BMP shows the transcoding.
     text.insert(3, U"    \"Note\": \"\uC124\uC815 \u00e9\U0001F600\",\r\n");
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", Encode(text, GetParam().utf, GetParam().bom));
 
     WDocument doc;
@@ -376,7 +376,7 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
         {"bad UTF-8", "{\"a\": \"\xff\xfe\"}"},
         {"unclosed", "{\"Model Name\": \"Q310D\""},
     };
-    TempDir dir("configfile");
+    TempDir dir;
     WDocument doc;
     ASSERT_EQ(ConfigFile::LoadDocument(Wide(kData / "example.json"), doc), ConfigFile::kLoaded);
     for (const auto& [name, bytes] : refused)
@@ -392,7 +392,7 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
 
 TEST(ConfigFileLoad, MissingFileOrDirectoryCannotBeOpened)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WDocument doc;
     EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir / "missing.json"), doc), ConfigFile::kCannotOpen);
     EXPECT_EQ(ConfigFile::LoadDocument(Wide(dir.Path()), doc), ConfigFile::kCannotOpen);
@@ -402,7 +402,7 @@ TEST(ConfigFileLoad, DeepNestingIsRefusedAsUnreadableWithoutOverflowingTheStack)
 {
     constexpr std::size_t kDepth = 1000000;
     const std::string open(kDepth, '['), close(kDepth, ']');
-    TempDir dir("configfile");
+    TempDir dir;
     WDocument doc;
     doc.Parse(L"{\"kept\": 1}");
 
