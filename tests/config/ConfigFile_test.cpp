@@ -125,7 +125,7 @@ int LoadAndParse(const fs::path& path, std::vector<ConfigItem>& items)
 
 TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "example.json"), ExampleSaveList()), 0);
     EXPECT_EQ(ReadBytes(dir / "example.json"), ReadBytes(kData / "example.json"));
     EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
@@ -133,7 +133,7 @@ TEST(ConfigFileSave, WritesTheExampleFileByteForByte)
 
 TEST(ConfigFileSave, EmptyListGivesTheEmptySkeletonThatReadsBackAsNoItem)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "empty.json"), {}), 0);
     EXPECT_EQ(ReadBytes(dir / "empty.json"), ReadBytes(kData / "empty.json"));
     std::vector<ConfigItem> items{Item(99)};
@@ -150,13 +150,13 @@ TEST(ConfigFileSave, RoundTripsEverySettingInReadOrder)
     };
     for (const auto& list : lists)
     {
-        TempDir dir("configfile");
+        TempDir dir;
         ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), list), 0);
         std::vector<ConfigItem> items;
         ASSERT_EQ(LoadAndParse(dir / "a.json", items), 0);
         EXPECT_EQ(items, InReadOrder(list));
     }
-    TempDir dir("configfile");
+    TempDir dir;
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "b.json"), {Quiet(1), Report(5, 0)}), 0);
     const std::string text = ReadBytes(dir / "b.json");
     EXPECT_NE(text.find("\"Quiet Mode\": true,\r\n"), std::string::npos) << text;
@@ -180,7 +180,7 @@ TEST(ConfigFileBuildDocument, WritesDuplicatesAsGivenAndSkipsOtherKinds)
 
 TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0640);
     ASSERT_EQ(ConfigFile::Save(Wide(dir / "a.json"), {}), 0);
@@ -193,7 +193,7 @@ TEST(ConfigFileSave, ReplacesAnExistingFileKeepingItsPermissions)
 
 TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     const mode_t saved = ::umask(027);
     const int result = ConfigFile::Save(Wide(dir / "new.json"), {});
     ::umask(saved);
@@ -205,7 +205,7 @@ TEST(ConfigFileSave, NewFileGetsTheUsualModeLessUmask)
 
 TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     // Missing directory.
     EXPECT_EQ(ConfigFile::Save(Wide(dir / "missing" / "a.json"), ExampleSaveList()), -1);
     // The target is a directory: its content stays.
@@ -220,7 +220,7 @@ TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
 TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile)
 {
     // A lone surrogate has no encoding in any character set a file name can be in.
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "caf?.json", "old");  // what a lossy conversion would have named
     const std::wstring path = Wide(dir.Path()) + L"/caf" + wchar_t(0xD800) + L".json";
     EXPECT_EQ(ConfigFile::Save(path, ExampleSaveList()), -1);
@@ -234,7 +234,7 @@ TEST(ConfigFileSave, SavesAndLoadsAFileInAHangulFolderInTheProcessEnvironment)
 {
     // "문서/설정.json"; file names are UTF-8 unless GLib's variables say otherwise, whatever
     // the locale (this process never sets one).
-    TempDir dir("configfile");
+    TempDir dir;
     const fs::path folder = dir / "\xeb\xac\xb8\xec\x84\x9c";
     fs::create_directory(folder);
     const std::wstring path = Wide(dir.Path()) + L"/\uBB38\uC11C/\uC124\uC815.json";
@@ -249,7 +249,7 @@ TEST(ConfigFileSave, SavesAndLoadsAFileInAHangulFolderInTheProcessEnvironment)
 
 TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
 {
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", "previous content");
     // A file-size limit smaller than the document makes the write fail part way.
     rlimit saved;
@@ -292,7 +292,7 @@ TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
     const KeepCase& c = GetParam();
     if ((c.owner != kSame || c.group != kSame) && ::geteuid() != 0)
         GTEST_SKIP() << "giving a file to another user or group needs root";
-    TempDir dir("configfile");
+    TempDir dir;
     const fs::path file = dir / "a.json";
     const fs::path saveAs = c.link == Link::Symbolic || c.link == Link::Dangling ? dir / "link.json" : file;
     if (c.link != Link::Dangling)
@@ -345,7 +345,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
     // The directory lets anyone create and rename; only the file itself is protected.
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0444);
     ::chmod(dir.Path().c_str(), 0777);
@@ -414,7 +414,7 @@ TEST_P(ConfigFileEncoding, LoadsLikeTheUtf8File)
     std::u32string text(example.begin(), example.end());
     // An extra member with text outside ASCII and outside the BMP shows the transcoding.
     text.insert(3, U"    \"Note\": \"\uC124\uC815 \u00e9\U0001F600\",\r\n");
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", Encode(text, GetParam().utf, GetParam().bom));
 
     WDocument doc;
@@ -453,7 +453,7 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
         {"lone surrogate escape", R"({"X":"\udc00","General":{"PAN ID":1}})" "\n"},
         {"lone surrogate in UTF-32", Encode(U"{\"X\": \"\xDC00\"}", Utf::U32LE, false)},
     };
-    TempDir dir("configfile");
+    TempDir dir;
     WDocument doc;
     ASSERT_EQ(ConfigFile::LoadDocument(Wide(kData / "example.json"), doc), ConfigFile::kLoaded);
     for (const auto& [name, bytes] : refused)
@@ -470,7 +470,7 @@ TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
 TEST(ConfigFileLoad, WhatIsNoRegularFileOfSensibleSizeIsRefusedAtOnce)
 {
     Watchdog watchdog(std::chrono::seconds(10), "loading what is no configuration file");
-    TempDir dir("configfile");
+    TempDir dir;
     ::mkfifo((dir / "fifo.json").c_str(), 0666);  // opening it to read waits for a writer
     WriteBytes(dir / "big.json", "{}" + std::string(ConfigFile::kMaxConfigFileSize - 1, ' '));  // a byte too many
     WDocument doc;
@@ -498,7 +498,7 @@ TEST(ConfigFileLoad, LargestFileLoadsAndMemoryRunningOutOnItIsARefusalNotACrash)
         text += "0,";
     text += "0]\n";
     text.resize(ConfigFile::kMaxConfigFileSize, ' ');
-    TempDir dir("configfile");
+    TempDir dir;
     WriteBytes(dir / "a.json", text);
 #ifndef Q310_SANITIZED
     // A child process with little address space to spare, and little data within it: space
@@ -542,7 +542,7 @@ TEST(ConfigFileLoad, DeepNestingIsRefusedAsUnreadableWithoutOverflowingTheStack)
 {
     constexpr std::size_t kDepth = 500000;  // opened and closed, still within the size limit
     const std::string open(kDepth, '['), close(kDepth, ']');
-    TempDir dir("configfile");
+    TempDir dir;
     WDocument doc;
     doc.Parse(L"{\"kept\": 1}");
 

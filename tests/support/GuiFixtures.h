@@ -13,11 +13,11 @@
 #include <wx/msgdlg.h>
 #include <wx/testing.h>
 
-class wxTextCtrl;
-
 #include "app/AppMessageEvent.h"
 #include "app/res/StringTable.h"
 #include "support/TempDir.h"
+
+class wxTextCtrl;
 
 // Runs pending wx events (queued events, GTK events, idle) until nothing is left.
 void PumpEvents();

@@ -10,7 +10,7 @@ class TempDir
 {
 public:
     // Throws std::system_error when the directory cannot be made.
-    explicit TempDir(const std::string& prefix);
+    explicit TempDir(const std::string& prefix = "q310-test");
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
