@@ -5,7 +5,7 @@
 #include <wx/menu.h>
 #include <wx/settings.h>
 
-#include <dlfcn.h>
+#include "app/GtkFunction.h"
 
 namespace {
 // Room around each title, in pixels: like the padding of a GTK menu bar item.
@@ -124,11 +124,10 @@ void DialogMenuBar::OpenMenu(size_t pos, bool fromKeyboard)
 void DialogMenuBar::OnMenuOpen(wxMenuEvent& event)
 {
     // As on Windows, a menu opened from the keyboard starts on its first enabled item, so
-    // that the arrow keys and Enter act at once. (GTK is reached through the symbols wx
-    // has loaded; the build has no GTK headers.)
+    // that the arrow keys and Enter act at once.
     using SelectFirst = void (*)(void*, int);
     static const auto selectFirst =
-        reinterpret_cast<SelectFirst>(dlsym(RTLD_DEFAULT, "gtk_menu_shell_select_first"));
+        GtkFunction<SelectFirst>("gtk_menu_shell_select_first");
     wxMenu* menu = event.GetMenu();
     if (m_openingFromKeyboard && menu && menu->m_menu && selectFirst)
         selectFirst(menu->m_menu, 1);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include <dlfcn.h>
-
 #include <wx/bitmap.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -21,6 +19,7 @@
 #include <wx/window.h>
 
 #include "app/EmbeddedResource.h"
+#include "app/GtkFunction.h"
 
 namespace {
 
@@ -47,13 +46,12 @@ void ApplyCompactControlStyle()
     using LoadFromData = int (*)(void*, const char*, long, void**);
     using ScreenGetDefault = void* (*)();
     using AddProvider = void (*)(void*, void*, unsigned);
-    auto providerNew = reinterpret_cast<ProviderNew>(dlsym(RTLD_DEFAULT, "gtk_css_provider_new"));
+    auto providerNew = GtkFunction<ProviderNew>("gtk_css_provider_new");
     auto loadFromData =
-        reinterpret_cast<LoadFromData>(dlsym(RTLD_DEFAULT, "gtk_css_provider_load_from_data"));
+        GtkFunction<LoadFromData>("gtk_css_provider_load_from_data");
     auto screenGetDefault =
-        reinterpret_cast<ScreenGetDefault>(dlsym(RTLD_DEFAULT, "gdk_screen_get_default"));
-    auto addProvider = reinterpret_cast<AddProvider>(
-        dlsym(RTLD_DEFAULT, "gtk_style_context_add_provider_for_screen"));
+        GtkFunction<ScreenGetDefault>("gdk_screen_get_default");
+    auto addProvider = GtkFunction<AddProvider>("gtk_style_context_add_provider_for_screen");
     if (!providerNew || !loadFromData || !screenGetDefault || !addProvider)
         return;
     void* screen = screenGetDefault();
@@ -79,7 +77,7 @@ void* StyleContextOf(wxWindow* control)
 {
     using GetStyleContext = void* (*)(void*);
     static const auto getStyleContext =
-        reinterpret_cast<GetStyleContext>(dlsym(RTLD_DEFAULT, "gtk_widget_get_style_context"));
+        GtkFunction<GetStyleContext>("gtk_widget_get_style_context");
     void* widget = control ? control->GetHandle() : nullptr;
     return widget && getStyleContext ? getStyleContext(widget) : nullptr;
 }
@@ -273,7 +271,7 @@ void NarrowDropList(wxWindow* dropList)
 {
     using AddClass = void (*)(void*, const char*);
     static const auto addClass =
-        reinterpret_cast<AddClass>(dlsym(RTLD_DEFAULT, "gtk_style_context_add_class"));
+        GtkFunction<AddClass>("gtk_style_context_add_class");
     if (void* context = StyleContextOf(dropList); context && addClass)
         addClass(context, "narrow");
 }
@@ -282,7 +280,7 @@ bool IsNarrowDropList(wxWindow* dropList)
 {
     using HasClass = int (*)(void*, const char*);
     static const auto hasClass =
-        reinterpret_cast<HasClass>(dlsym(RTLD_DEFAULT, "gtk_style_context_has_class"));
+        GtkFunction<HasClass>("gtk_style_context_has_class");
     void* context = StyleContextOf(dropList);
     return context && hasClass && hasClass(context, "narrow");
 }

@@ -1,28 +1,26 @@
 #include "app/FillComboBox.h"
 
 #include "app/DialogTemplate.h"
+#include "app/GtkFunction.h"
 
 #include <wx/choice.h>
 #include <wx/ctrlsub.h>
 
 #include <algorithm>
 
-#include <dlfcn.h>
-
 namespace {
 
 // The width GTK wants for a drop list showing text: its arrow, padding and cell padding come
 // from the theme, and wx's own estimate leaves part of them out. Measured on a throw-away
 // list beside the real one, so the theme's rules apply, without a size set by wx.
-// (GTK's headers are not part of the build, hence the look-up.)
 int WidthShowing(wxWindow* parent, const wxFont& font, const wxString& text, bool narrow)
 {
     using PreferredWidth = void (*)(void*, int*, int*);
     static const auto preferredWidth =
-        reinterpret_cast<PreferredWidth>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_width"));
+        GtkFunction<PreferredWidth>("gtk_widget_get_preferred_width");
     using SizeRequest = void (*)(void*, int, int);
     static const auto sizeRequest =
-        reinterpret_cast<SizeRequest>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
+        GtkFunction<SizeRequest>("gtk_widget_set_size_request");
     if (!preferredWidth || !sizeRequest)
         return 0;
     // Shown (GTK measures nothing hidden) but gone again before anything is drawn. The

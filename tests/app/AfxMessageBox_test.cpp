@@ -3,6 +3,7 @@
 #include <wx/app.h>
 
 #include "app/res/ResourceIds.h"
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 
 namespace {
@@ -31,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(
                     StyleCase{"Exclamation", MB_OK | MB_ICONEXCLAMATION, wxOK | wxICON_WARNING},
                     StyleCase{"YesNoQuestion", MB_YESNO | MB_ICONQUESTION,
                               wxYES_NO | wxICON_QUESTION}),
-    [](const testing::TestParamInfo<StyleCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 using AfxMessageBoxTest = GuiTest;
 

@@ -19,6 +19,7 @@
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 #include "app/res/ResourceIds.h"
 #include "config/WideToAnsi.h"
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/SimulatedModem.h"
@@ -135,6 +136,6 @@ TEST_P(UserLocale, HangulTextsConvertAndHangulFoldersHoldFiles)
 INSTANTIATE_TEST_SUITE_P(Locales, UserLocale,
                          testing::Values(LocaleCase{"Korean", "ko_KR.UTF-8"},
                                          LocaleCase{"CUtf8", "C.UTF-8"}),
-                         [](const testing::TestParamInfo<LocaleCase>& info) { return std::string(info.param.name); });
+                         CaseName());
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "app/GpioConfigPage.h"
 #include "app/res/Menu139.h"
 #include "app/res/ResourceIds.h"
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 
 namespace {
@@ -279,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CloseCase{"MenuExitNo", CloseRoute::MenuExit, wxID_NO, true},
                     CloseCase{"ToolBarExitYes", CloseRoute::ToolBarExit, wxID_YES, false},
                     CloseCase{"ToolBarExitNo", CloseRoute::ToolBarExit, wxID_NO, true}),
-    [](const testing::TestParamInfo<CloseCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(MainDialogTest, ClosingTheDialogItselfEndsItWithCancel)
 {

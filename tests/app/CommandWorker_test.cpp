@@ -15,6 +15,7 @@
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 #include "app/GeneralInfoPage.h"
 #include "app/GpioConfigPage.h"
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/SimulatedModem.h"
@@ -309,7 +310,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ClosingCase{"SpeakingSilent", 0, SimulatedModem::Reply::Silent, 1, 0},
                     ClosingCase{"SpeakingError", 0, SimulatedModem::Reply::Error, 0, 0},
                     ClosingCase{"QuietError", 1, SimulatedModem::Reply::Error, 0, 1}),
-    [](const testing::TestParamInfo<ClosingCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(CommandWorkerTest, ApplyGpioSendsThirteenConfigurationsAndThePeriodicReport)
 {
@@ -438,9 +439,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ConfigFileFailureTest,
                                          ItemFailure{"Uart", "AT+UART=", 6},
                                          ItemFailure{"GpioConfig", "AT+GPIOC=", 7},
                                          ItemFailure{"GpioPeriodic", "AT+GPIOP=", 8}),
-                         [](const testing::TestParamInfo<ItemFailure>& info) {
-                             return std::string(info.param.name);
-                         });
+                         CaseName());
 
 TEST_F(CommandWorkerTest, ApplyConfigFileRunsTheClosingStepAfterAFailingItemOnAQuietModem)
 {

@@ -3,6 +3,7 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 
 namespace {
@@ -142,6 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
                     MenuKeyCase{"SAlone", 'S', wxMOD_NONE, 0, false, 0, false},
                     MenuKeyCase{"CtrlAltS", 'S', wxMOD_CONTROL | wxMOD_ALT, 0, false, 0, false},
                     MenuKeyCase{"AltWithoutAnItem", 'X', wxMOD_ALT, 0, false, 0, false}),
-    [](const testing::TestParamInfo<MenuKeyCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <tuple>
 
-#include <dlfcn.h>
-
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -19,6 +17,7 @@
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 #include "app/ComConfigDlg.h"
 #include "app/FillComboBox.h"
+#include "app/GtkFunction.h"
 #include "app/res/ResourceIds.h"
 #include "support/GuiFixtures.h"
 
@@ -137,10 +136,10 @@ wxSize NaturalSize(wxWindow* control)
 {
     using Get = void (*)(void*, int*, int*);
     using Set = void (*)(void*, int, int);
-    static const auto getRequest = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_size_request"));
-    static const auto setRequest = reinterpret_cast<Set>(dlsym(RTLD_DEFAULT, "gtk_widget_set_size_request"));
-    static const auto width = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_width"));
-    static const auto height = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "gtk_widget_get_preferred_height"));
+    static const auto getRequest = GtkFunction<Get>("gtk_widget_get_size_request");
+    static const auto setRequest = GtkFunction<Set>("gtk_widget_set_size_request");
+    static const auto width = GtkFunction<Get>("gtk_widget_get_preferred_width");
+    static const auto height = GtkFunction<Get>("gtk_widget_get_preferred_height");
     void* widget = control->GetHandle();
     int requestedX = -1, requestedY = -1, minimum = 0;
     wxSize natural;

@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 
 #include "app/res/ResourceIds.h"
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 
 namespace {
@@ -212,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // No channel list is known: the channel the modem reported is kept
                     // rather than the 255 an empty selection would give.
                     PhyCase{"Phy1NoList", 1, 50, false, "", "", 12, 50}),
-    [](const testing::TestParamInfo<PhyCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 struct GroupIdCase
 {
@@ -259,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(
                     GroupIdCase{"Empty", "", false}, GroupIdCase{"Blanks", " 12 ", true},
                     GroupIdCase{"TrailingLetters", "12abc", false},
                     GroupIdCase{"Signed", "+12", false}),
-    [](const testing::TestParamInfo<GroupIdCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(GeneralInfoPageTest, AnOutOfRangePanIdFromTheModemIsShownAndMustBeChanged)
 {

@@ -6,6 +6,7 @@
 #include <wx/textctrl.h>
 
 #include "app/res/ResourceIds.h"
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 
 namespace {
@@ -222,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
                     IntervalCase{"Thousand", "1000", true, 1000},
                     IntervalCase{"Large", "3600000", true, 3600000},
                     IntervalCase{"One", "1", false, 0}, IntervalCase{"Max", "999", false, 0}),
-    [](const testing::TestParamInfo<IntervalCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(GpioConfigPageTest, TheIntervalMessageSpeaksEnglishInTheEnglishTable)
 {

@@ -37,6 +37,7 @@
 #include "app/res/ResourceIds.h"
 #include "config/ConfigFile.h"
 #include "config/WideToAnsi.h"
+#include "support/CaseName.h"
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/SimulatedModem.h"
@@ -565,7 +566,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedFile{"NoSettings", "{\"Model Name\": \"Q310D\"}",
                     L"설정 파일에 올바른 설정값이 없습니다. 설정 파일을 확인하시기 바랍니다.", L"설정 읽기 오류",
                     wxICON_WARNING}),
-    [](const testing::TestParamInfo<RefusedFile>& info) { return std::string(info.param.name); });
+    CaseName());
 
 // Restart and factory reset close the port and offer the COM settings dialog again.
 struct ResetCase
@@ -611,7 +612,7 @@ INSTANTIATE_TEST_SUITE_P(Buttons, ResetButtonTest,
                                          ResetCase{"RestartThenCancel", IDC_BUTTON_RESTART, "ATZ\r", false},
                                          ResetCase{"FactoryResetThenOk", IDC_BUTTON_FACTORY_RESET, "AT&F\r", true},
                                          ResetCase{"FactoryResetThenCancel", IDC_BUTTON_FACTORY_RESET, "AT&F\r", false}),
-                         [](const testing::TestParamInfo<ResetCase>& info) { return std::string(info.param.name); });
+                         CaseName());
 
 TEST_F(MainDialogEndToEnd, AFailedReadIsReportedAndClosesThePort)
 {
@@ -663,7 +664,7 @@ TEST_P(OpenFailureTest, IsReportedWithTheSystemsReason)
 INSTANTIATE_TEST_SUITE_P(Ports, OpenFailureTest,
                          testing::Values(OpenFailureCase{"NoSuchPort", false, ENOENT},
                                          OpenFailureCase{"HeldByAnotherProgram", true, EBUSY}),
-                         [](const testing::TestParamInfo<OpenFailureCase>& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // The modem hangs up while a command runs: one report of the line, one of the command, and
 // the dialog is left closed and idle (no follow-up queued, no wait cursor).
@@ -723,7 +724,7 @@ INSTANTIATE_TEST_SUITE_P(
                                L"GPIO설정 적용을 실패하였습니다.", 4},
                     HangUpCase{"FileApply", "AT+PANID=", true, Result(7, 5),
                                L"설정 파일 적용을 실패하였습니다.", 2}),
-    [](const testing::TestParamInfo<HangUpCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST_F(MainDialogEndToEnd, TheModemHangingUpWhileIdleIsReportedOnce)
 {

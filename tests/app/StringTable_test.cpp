@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/res/ResourceIds.h"
+#include "support/CaseName.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
         LocaleCase{"LanguageIgnoredWithoutALocale", nullptr, nullptr, nullptr, "ko", StringTable::Language::English},
         LocaleCase{"EmptyLanguageIsSkipped", nullptr, nullptr, "ko_KR.UTF-8", "", StringTable::Language::Korean},
         LocaleCase{"KonkaniIsNotKorean", nullptr, nullptr, "kok_IN.UTF-8", nullptr, StringTable::Language::English}),
-    [](const testing::TestParamInfo<LocaleCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(StringTable, HoldsEveryQuotedEntryInBothLanguages)
 {

@@ -27,14 +27,13 @@
 #include <string>
 #include <vector>
 
-#include <dlfcn.h>
-
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/timer.h>
 
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 #include "app/GeneralInfoPage.h"
+#include "app/GtkFunction.h"
 #include "support/GuiFixtures.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/GuiSession.h"
@@ -99,8 +98,8 @@ public:
     {
         using Get = GPollFunc (*)(void*);
         using Set = void (*)(void*, GPollFunc);
-        const auto get = reinterpret_cast<Get>(dlsym(RTLD_DEFAULT, "g_main_context_get_poll_func"));
-        const auto set = reinterpret_cast<Set>(dlsym(RTLD_DEFAULT, "g_main_context_set_poll_func"));
+        const auto get = GtkFunction<Get>("g_main_context_get_poll_func");
+        const auto set = GtkFunction<Set>("g_main_context_set_poll_func");
         if (!get || !set)
             return false;
         s_poll = get(nullptr);

@@ -1,4 +1,5 @@
 #include "config/ConfigFile.h"
+#include "support/CaseName.h"
 #include "support/OrdinaryUser.h"
 #include "support/Watchdog.h"
 #include "support/TempDir.h"
@@ -340,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"FileWithAnotherName", 0755, 0640, kSame, kSame, Link::Hard, false},
         KeepCase{"SymbolicLinkToAFile", 0755, 0600, kSame, kSame, Link::Symbolic, false},
         KeepCase{"SymbolicLinkToNothingYet", 0777, 0, kSame, kSame, Link::Dangling, true}),
-    [](const testing::TestParamInfo<KeepCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
@@ -437,7 +438,7 @@ INSTANTIATE_TEST_SUITE_P(Encodings, ConfigFileEncoding,
                                          EncodingCase{"Utf32LEBom", Utf::U32LE, true},
                                          EncodingCase{"Utf32BE", Utf::U32BE, false},
                                          EncodingCase{"Utf32BEBom", Utf::U32BE, true}),
-                         [](const auto& info) { return info.param.name; });
+                         CaseName());
 
 TEST(ConfigFileLoad, RefusesWhatIsNotExactlyOneJsonValueAndKeepsTheDocument)
 {
@@ -664,7 +665,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"OtherMembersAreIgnored",
                   LR"({"Version": [1, {"x": null}], "General": {"Extra": {}, "RF Channel": 0}})", 0,
                   {RfChannel(0)}}),
-    [](const testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST(ConfigFileFindTypedMember, MatchesTheFirstMemberByNameAndType)
 {

@@ -5,6 +5,8 @@
 #include <clocale>
 #include <string>
 
+#include "support/CaseName.h"
+
 namespace {
 
 // Switches LC_CTYPE for one test and puts the previous setting back.
@@ -62,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"CLocaleSubstitutesEachCharacter", "C", L"caf\u00e9\uc124.json", "caf??.json", false},
         Case{"LoneSurrogateIsNotRepresentable", "C.UTF-8", std::wstring(1, wchar_t(0xD800)), "?", false},
         Case{"NulIsKeptButIsNoPath", "C.UTF-8", std::wstring(L"a\0b", 3), std::string("a\0b", 3), false}),
-    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+    CaseName());
 
 TEST(AnsiToWide, WidensUpToTheFirstNulAndReplacesOnlyBadBytes)
 {

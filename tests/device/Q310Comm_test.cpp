@@ -15,6 +15,7 @@
 
 #include "device/Q310Comm.h"
 #include "serial/IoServiceExec.h"
+#include "support/CaseName.h"
 #include "support/SimulatedModem.h"
 #include "support/Watchdog.h"
 
@@ -149,7 +150,7 @@ TEST_P(ParseResponseTest, GivesTypeAndPayload)
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, ParseResponseTest, ::testing::ValuesIn(kParseCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // ---- ExtractResponse --------------------------------------------------------------------
 
@@ -208,7 +209,7 @@ TEST_P(ExtractResponseTest, CutsOneFrameAtATime)
 }
 
 INSTANTIATE_TEST_SUITE_P(Buffers, ExtractResponseTest, ::testing::ValuesIn(kExtractCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         CaseName());
 
 // ---- static helpers -----------------------------------------------------------------------
 

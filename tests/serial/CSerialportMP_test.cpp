@@ -1,6 +1,7 @@
 #include "serial/CSerialportMP.h"
 
 #include "Deadline.h"
+#include "support/CaseName.h"
 #include "support/OrdinaryUser.h"
 #include "support/PtyPair.h"
 
@@ -402,7 +403,7 @@ INSTANTIATE_TEST_SUITE_P(
         InUseCase{"ALockingProgramThenOurPort", Opener::LockingProgram, Opener::OurPort, EBUSY},
         InUseCase{"AnExclusiveProgramThenOurPort", Opener::ExclusiveProgram, Opener::OurPort,
                   EBUSY}),
-    [](const testing::TestParamInfo<InUseCase>& info) { return info.param.name; });
+    CaseName());
 
 // ---- line options -------------------------------------------------------------------------
 
@@ -464,7 +465,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OutOfRangeCase{"Parity255", 8, 255, 0, "invalid parity value"},
                     OutOfRangeCase{"StopBitsThree", 8, 0, 3, "invalid stop_bits value"},
                     OutOfRangeCase{"StopBits255", 8, 0, 255, "invalid stop_bits value"}),
-    [](const testing::TestParamInfo<OutOfRangeCase>& info) { return info.param.name; });
+    CaseName());
 
 struct RefusedCase
 {
@@ -501,7 +502,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(RefusedCase{"NonStandardBaudRate", 12345, 0, asio::error::invalid_argument},
                     RefusedCase{"OneAndAHalfStopBits", kBaud, 1,
                                 asio::error::operation_not_supported}),
-    [](const testing::TestParamInfo<RefusedCase>& info) { return info.param.name; });
+    CaseName());
 
 // ---- reading ------------------------------------------------------------------------------
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "support/CaseName.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -143,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
         UnreadableCase{"SymlinkLoop",
                        [](const fs::path& dir) { fs::create_symlink(dir.filename(), dir); },
                        ELOOP}),
-    [](const testing::TestParamInfo<UnreadableCase>& info) { return info.param.name; });
+    CaseName());
 
 TEST(EnumerateSerialPorts, ListsThisMachinesPortsUnderDev)
 {
