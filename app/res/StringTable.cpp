@@ -1,5 +1,6 @@
 #include "app/res/StringTable.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +48,14 @@ const StringEntry kStrings[] = {
 };
 // clang-format on
 
+// Whether a locale or LANGUAGE entry ("ko", "ko_KR", "ko_KR.UTF-8", "ko@...") names the
+// two-letter language code; "kok" (Konkani) does not name "ko".
+bool IsLanguage(std::string_view name, std::string_view code)
+{
+    return name.substr(0, code.size()) == code &&
+           (name.size() == code.size() || std::strchr("_.@", name[code.size()]) != nullptr);
+}
+
 // -1 until the language is decided; then the Language value.
 std::atomic<int> g_language{-1};
 
@@ -68,20 +77,23 @@ StringTable::Language StringTable::DetectLanguage()
     if (!locale)
         return Language::English;
     // GNU gettext lets LANGUAGE name the wanted languages, first choice first, unless the
-    // locale is the untranslated "C" one.
-    std::string_view language = locale;
+    // locale is the untranslated "C" one; it passes over those it has no texts for.
+    const std::string_view language = locale;
     const char* preferences = std::getenv("LANGUAGE");
-    if (preferences && *preferences && language != "C" && language != "POSIX")
+    if (preferences && language != "C" && language != "POSIX")
     {
         std::string_view list = preferences;
-        const std::size_t start = list.find_first_not_of(':');
-        if (start != std::string_view::npos)
-            language = list.substr(start, list.find(':', start) - start);
+        while (!list.empty())
+        {
+            const std::size_t end = std::min(list.find(':'), list.size());
+            if (IsLanguage(list.substr(0, end), "ko"))
+                return Language::Korean;
+            if (IsLanguage(list.substr(0, end), "en"))
+                return Language::English;
+            list.remove_prefix(std::min(end + 1, list.size()));
+        }
     }
-    // "ko", "ko_KR", "ko_KR.UTF-8", "ko@..."; not "kok" (Konkani).
-    const bool korean = language.substr(0, 2) == "ko" &&
-                        (language.size() == 2 || std::strchr("_.@", language[2]) != nullptr);
-    return korean ? Language::Korean : Language::English;
+    return IsLanguage(language, "ko") ? Language::Korean : Language::English;
 }
 
 StringTable::Language StringTable::GetLanguage()
