@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "app/FitComboWidth.h"
+
 class wxControlWithItems;
 
 // One row of a combo-box table: the item's text and the value kept as its data.
@@ -27,11 +29,6 @@ void FillComboBox(wxControlWithItems* combo, const ComboRow (&rows)[N], uint32_t
 {
     FillComboBox(combo, rows, static_cast<int>(N), current);
 }
-
-// Makes a drop list show its widest item whole: first with the narrow style, then by
-// widening it as far as the controls beside it and the group box around it leave room.
-// (GTK's arrow and padding take more of the width than the dialog templates allow for.)
-void FitComboWidth(wxControlWithItems* combo);
 
 // Appends one item with its value as data; returns the index where it landed (a sorted
 // combo box sorts it in).

@@ -4,74 +4,31 @@
 // beyond ASCII convert, and a file in a Hangul folder saves and loads through the main
 // dialog's own commands.
 
-#include <cerrno>
 #include <clocale>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/CLumvexQ310DConfiguratorDlg.h"
 #include "app/res/ResourceIds.h"
 #include "config/WideToAnsi.h"
 #include "support/CaseName.h"
 #include "support/GuiFixtures.h"
+#include "support/GuiLocaleChild.h"
 #include "support/GuiMainDialogRig.h"
 #include "support/SimulatedModem.h"
 #include "support/TempDir.h"
 #include "support/Watchdog.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace std::chrono_literals;
 using Result = std::pair<int, int>;
 
-constexpr char kChildMark[] = "Q310_LOCALE_CHILD";
 constexpr char kHangul[] = "문서";  // UTF-8 in this source, as GTK hands out names
 const std::wstring kHangulWide = L"문서";
-
-// Runs this test alone in a child copy of the test program whose environment names only
-// lang as its locale; returns the child's exit status (-1 when it did not exit).
-int RunInChild(const char* lang)
-{
-    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    const std::string filter =
-        std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name();
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-    {
-        const std::string entry = *e;
-        if (entry.rfind("LC_", 0) != 0 && entry.rfind("LANG=", 0) != 0 &&
-            entry.rfind("LANGUAGE=", 0) != 0)
-            env.push_back(entry);
-    }
-    env.push_back(std::string("LANG=") + lang);
-    env.push_back(std::string(kChildMark) + "=1");
-    std::vector<char*> envp;
-    for (std::string& entry : env)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    const pid_t child = ::fork();
-    if (child == 0)
-    {
-        char* argv[] = {const_cast<char*>("app_tests"), const_cast<char*>(filter.c_str()), nullptr};
-        ::execve("/proc/self/exe", argv, envp.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR)
-    {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 struct LocaleCase
 {
@@ -86,10 +43,10 @@ class UserLocale : public testing::TestWithParam<LocaleCase>
 TEST_P(UserLocale, HangulTextsConvertAndHangulFoldersHoldFiles)
 {
     const LocaleCase& c = GetParam();
-    if (!std::getenv(kChildMark))
+    if (!InLocaleChild())
     {
         Watchdog watchdog{90s, "start-up locale test"};
-        EXPECT_EQ(RunInChild(c.lang), 0) << "the child run in " << c.lang << " failed (its output is above)";
+        EXPECT_EQ(RunInLocaleChild(c.lang), 0) << "the child run in " << c.lang << " failed (its output is above)";
         return;
     }
 

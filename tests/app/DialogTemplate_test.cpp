@@ -1,5 +1,7 @@
 #include "app/DialogTemplate.h"
 
+#include <clocale>
+#include <string>
 #include <tuple>
 
 #include <wx/button.h>
@@ -20,6 +22,7 @@
 #include "app/GtkFunction.h"
 #include "app/res/ResourceIds.h"
 #include "support/GuiFixtures.h"
+#include "support/GuiLocaleChild.h"
 
 namespace {
 
@@ -127,7 +130,8 @@ TEST_F(DialogTemplateTest, ADropListTooNarrowForItsWidestItemIsStyledNarrowerBef
     FillComboBox(baud, kBaudrateRows, 921600);  // "921600" needs more than GTK's usual padding leaves
     EXPECT_TRUE(IsNarrowDropList(baud));
     EXPECT_EQ(baud->GetRect(), templateRect);
-    FillComboBox(parity, kDatabitRows, 8);  // "8 bits" fits as it is
+    const ComboRow shortRows[] = {{L"1", 1}};
+    FillComboBox(parity, shortRows, 1);  // fits as it is, whatever the fonts
     EXPECT_FALSE(IsNarrowDropList(parity));
 }
 
@@ -154,8 +158,11 @@ wxSize NaturalSize(wxWindow* control)
 // Every window of the program in which texts must show whole.
 enum class ShownWindow { ComSettings, MainDialog, AboutBox };
 
-class TextsShowWhole : public GuiTest,
-                       public testing::WithParamInterface<std::tuple<ShownWindow, StringTable::Language>>
+// Each case runs in a child started in the locale a user has (LANG), whose fonts the
+// program's start-up takes: under ko_KR.UTF-8 even Latin text is drawn in a Korean font.
+class TextsShowWhole
+    : public GuiTest,
+      public testing::WithParamInterface<std::tuple<ShownWindow, StringTable::Language, const char*>>
 {
 protected:
     ~TextsShowWhole() override
@@ -236,6 +243,13 @@ protected:
 
 TEST_P(TextsShowWhole, EveryTextAndEveryItemOfEveryListShowsWholeWithoutCoveringItsNeighbours)
 {
+    const char* lang = std::get<2>(GetParam());
+    if (!InLocaleChild())
+    {
+        EXPECT_EQ(RunInLocaleChild(lang), 0) << "the child run in " << lang << " failed (its output is above)";
+        return;
+    }
+    ASSERT_STREQ(std::setlocale(LC_CTYPE, nullptr), lang) << "is the locale installed? (locale -a)";
     ScopedLanguage language(std::get<1>(GetParam()));
     Open();
     std::vector<wxWindow*> controls;
@@ -253,6 +267,34 @@ TEST_P(TextsShowWhole, EveryTextAndEveryItemOfEveryListShowsWholeWithoutCovering
             {
                 if (wxDynamicCast(other, wxChoice))
                     ExpectWhole(other);
+            }
+        }
+    }
+    // Lists that stand in one column of their template still do: one left edge, one width.
+    const auto listWithId = [&](int id, const wxWindow* parent) -> wxWindow* {
+        for (wxWindow* control : controls)
+        {
+            if (control->GetId() == id && wxDynamicCast(control, wxChoice) && (!parent || control->GetParent() == parent))
+                return control;
+        }
+        return nullptr;
+    };
+    for (const DialogTemplate* t : {&kDialogTemplate103, &kDialogTemplate107, &kDialogTemplate137})
+    {
+        for (const DialogControl& a : t->controls)
+        {
+            for (const DialogControl& b : t->controls)
+            {
+                const bool column = &a < &b && a.kind == ControlKind::DropList && b.kind == a.kind &&
+                                    a.x == b.x && a.cx == b.cx;
+                wxWindow* first = column ? listWithId(a.id, nullptr) : nullptr;
+                wxWindow* second = first ? listWithId(b.id, first->GetParent()) : nullptr;
+                if (first && second)
+                {
+                    EXPECT_TRUE(first->GetRect().x == second->GetRect().x &&
+                                first->GetRect().width == second->GetRect().width)
+                        << a.id << " and " << b.id;
+                }
             }
         }
     }
@@ -277,14 +319,15 @@ std::string WindowAndLanguage(const testing::TestParamInfo<TextsShowWhole::Param
     const std::string name = window == ShownWindow::ComSettings ? "ComSettings"
                              : window == ShownWindow::MainDialog ? "MainDialog"
                                                                  : "AboutBox";
-    return name + LanguageName({std::get<1>(info.param), info.index});
+    const std::string locale = std::get<2>(info.param) == std::string("C.UTF-8") ? "InC" : "InKorean";
+    return name + LanguageName({std::get<1>(info.param), info.index}) + locale;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, TextsShowWhole,
     testing::Combine(
         testing::Values(ShownWindow::ComSettings, ShownWindow::MainDialog, ShownWindow::AboutBox),
-        kBothLanguages),
+        kBothLanguages, testing::Values("ko_KR.UTF-8", "C.UTF-8")),
     WindowAndLanguage);
 
 TEST_F(DialogTemplateTest, ADigitsOnlyEditRefusesOtherCharacters)
