@@ -17,6 +17,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -344,6 +345,15 @@ protected:
         return error;
     }
 
+    // The line's settings, read on the far side: a pty's master reports its slave's.
+    auto LineSettings()
+    {
+        termios tio{};
+        EXPECT_EQ(::tcgetattr(m_pty.MasterFd(), &tio), 0);
+        return std::make_tuple(tio.c_iflag, tio.c_oflag, tio.c_cflag, tio.c_lflag,
+                               std::string(std::begin(tio.c_cc), std::end(tio.c_cc)));
+    }
+
     void Release(int slot)
     {
         m_ports[slot]->Close();
@@ -371,7 +381,14 @@ TEST_P(PortInUseTest, SecondOpenerIsRefusedUntilTheFirstCloses)
     if (c.first != Opener::OurPort)
     {
         ASSERT_TRUE(WaitUntil([&] { return pending() == 4; }, 5s));
+        // Settings of the holder's own, unlike the raw line this program would set up.
+        termios tio{};
+        ASSERT_EQ(::tcgetattr(m_fds[0], &tio), 0);
+        tio.c_lflag |= ICANON | ECHO;
+        tio.c_iflag |= ICRNL;
+        ASSERT_EQ(::tcsetattr(m_fds[0], TCSANOW, &tio), 0);
     }
+    const auto settings = LineSettings();  // which the refused opener must leave alone
 
     // Where the exclusive mark binds (not for root), a program is refused before it can lock.
     const int refusal =
@@ -379,6 +396,7 @@ TEST_P(PortInUseTest, SecondOpenerIsRefusedUntilTheFirstCloses)
     const std::size_t before = OpenDescriptorCount();
     EXPECT_EQ(Claim(c.second, 1), refusal);
     EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(LineSettings(), settings);
     EXPECT_FALSE(m_ports[1]->m_isOpen);
     if (c.first == Opener::OurPort)
     {
