@@ -6,15 +6,36 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace {
 
 using LineOption = asio::serial_port_base;
+
+// The failed call's errno, in the category asio reports its own system errors in.
+std::error_code LastError()
+{
+    return std::error_code(errno, asio::error::get_system_category());
+}
+
+// The raw line asio's own open sets up: no echo, no line editing, no CR/NL translation,
+// each byte passed on as it arrives.
+std::error_code MakeRaw(int fd)
+{
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0)
+        return LastError();
+    ::cfmakeraw(&tio);
+    tio.c_iflag |= IGNPAR;
+    tio.c_cflag |= CREAD | CLOCAL;
+    return ::tcsetattr(fd, TCSANOW, &tio) == 0 ? std::error_code() : LastError();
+}
 
 // asio checks these ranges itself, but only after the value has become its enum; an out-of-range
 // enum value is undefined, so the check comes first here, with asio's own text.
@@ -91,23 +112,39 @@ std::error_code CSerialportMP::Open(const std::string& portName, uint32_t baudRa
 std::error_code CSerialportMP::OpenHandle(const std::string& portName, uint32_t baudRate,
                                           uint8_t characterSize, uint8_t parity, uint8_t stopBits)
 {
-    std::error_code ec;
-    m_serialPort.open(portName, ec);
-    if (ec)
-        return ec;
+    // Not asio's open: that sets the line up before the port could be claimed. Non-blocking as
+    // asio's open leaves it.
+    const int fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return LastError();
 
-    if ((ec = ClaimHandle()))
+    std::error_code ec = ClaimHandle(fd);
+    if (ec)
     {
         // The port belongs to someone else: leave it exactly as they have it.
-        std::error_code ignored;
-        m_serialPort.close(ignored);
+        ::close(fd);
+        return ec;
+    }
+
+    m_serialPort.assign(fd, ec);
+    if (ec)
+    {
+        // asio did not take the handle, so CloseHandle cannot give the claim up.
+        (void)::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return ec;
+    }
+
+    if ((ec = MakeRaw(fd)))
+    {
+        CloseHandle();
         return ec;
     }
 
     try
     {
         // Drop whatever the line buffered before we took it; a failure here does no harm.
-        (void)::tcflush(m_serialPort.native_handle(), TCIOFLUSH);
+        (void)::tcflush(fd, TCIOFLUSH);
 
         m_serialPort.set_option(LineOption::baud_rate(baudRate), ec);
         if (!ec)
@@ -133,18 +170,16 @@ std::error_code CSerialportMP::OpenHandle(const std::string& portName, uint32_t 
     return ec;
 }
 
-std::error_code CSerialportMP::ClaimHandle()
+std::error_code CSerialportMP::ClaimHandle(int fd)
 {
-    const int fd = m_serialPort.native_handle();
     const std::error_code busy(EBUSY, asio::error::get_system_category());
 
     // The lock serial programs take on Linux; it binds root as well, so it also keeps out a
     // second copy of this program run as root.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
     {
-        const int error = errno;
-        return error == EWOULDBLOCK ? busy
-                                    : std::error_code(error, asio::error::get_system_category());
+        const std::error_code error = LastError();
+        return error.value() == EWOULDBLOCK ? busy : error;
     }
 
     // A program that marked the port exclusive holds it even though root could still open it;
@@ -155,7 +190,7 @@ std::error_code CSerialportMP::ClaimHandle()
 
     // Refuses every later open of the port by an ordinary user, whether they lock it or not.
     if (::ioctl(fd, TIOCEXCL) != 0)
-        return std::error_code(errno, asio::error::get_system_category());
+        return LastError();
     return {};
 }
 

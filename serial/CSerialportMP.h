@@ -65,13 +65,14 @@ private:
     void OnWriteComplete(Generation generation, const std::error_code& error,
                          std::size_t bytesTransferred);
     bool IsCurrent(Generation generation) const;
-    // Opens the handle, claims the port and applies the line settings; closes the handle
-    // again on failure.
+    // Opens the handle and claims the port; only then gives the handle to m_serialPort and sets
+    // the line up (raw, flushed, the given options), so a refused open leaves the line as its
+    // holder set it. Closes the handle again on failure.
     std::error_code OpenHandle(const std::string& portName, uint32_t baudRate,
                                uint8_t characterSize, uint8_t parity, uint8_t stopBits);
-    // Claims the just opened port for this object alone; a port that another program or
+    // Claims the port just opened as fd for this object alone; a port that another program or
     // another copy of this one holds is refused with the system's "busy" error.
-    std::error_code ClaimHandle();
+    std::error_code ClaimHandle(int fd);
     // Gives up the claim and closes the handle.
     void CloseHandle();
 

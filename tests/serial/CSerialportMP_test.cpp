@@ -17,6 +17,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 
@@ -36,10 +37,20 @@ std::string Pattern(std::size_t size)
     return bytes;
 }
 
-std::size_t OpenDescriptorCount()
+// Descriptors of this process open on `path`. Only these: other threads (the io_context's,
+// a sanitizer's) open and close descriptors of their own at any time.
+std::size_t PortDescriptorCount(const std::string& path)
 {
-    return static_cast<std::size_t>(std::distance(
-        std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator()));
+    namespace fs = std::filesystem;
+    std::size_t count = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it("/proc/self/fd", ec), end; !ec && it != end; it.increment(ec))
+    {
+        std::error_code gone;  // closed since the listing was read
+        count += fs::read_symlink(it->path(), gone) == path && !gone ? 1 : 0;
+    }
+    EXPECT_FALSE(ec) << ec.message();
+    return count;
 }
 
 // What the port's callbacks reported, in order.
@@ -222,7 +233,7 @@ TEST_F(SerialPortTest, OpenOfAnObjectNotOwnedBySharedPtrThrowsAndOpensNothing)
     const std::unique_ptr<CSerialportMP> plainNew(new CSerialportMP(m_io));
     for (CSerialportMP* port : {&onStack, plainNew.get()})
     {
-        const std::size_t before = OpenDescriptorCount();
+        const std::size_t before = PortDescriptorCount(m_pty.SlavePath());
         try
         {
             port->Open(m_pty.SlavePath(), kBaud, 8, 0, 0);
@@ -233,7 +244,7 @@ TEST_F(SerialPortTest, OpenOfAnObjectNotOwnedBySharedPtrThrowsAndOpensNothing)
             EXPECT_EQ(e.what(), expected);
         }
         EXPECT_FALSE(port->m_isOpen);
-        EXPECT_EQ(OpenDescriptorCount(), before);
+        EXPECT_EQ(PortDescriptorCount(m_pty.SlavePath()), before);
     }
 }
 
@@ -344,6 +355,15 @@ protected:
         return error;
     }
 
+    // The line's settings, read on the far side: a pty's master reports its slave's.
+    auto LineSettings()
+    {
+        termios tio{};
+        EXPECT_EQ(::tcgetattr(m_pty.MasterFd(), &tio), 0);
+        return std::make_tuple(tio.c_iflag, tio.c_oflag, tio.c_cflag, tio.c_lflag,
+                               std::string(std::begin(tio.c_cc), std::end(tio.c_cc)));
+    }
+
     void Release(int slot)
     {
         m_ports[slot]->Close();
@@ -371,14 +391,22 @@ TEST_P(PortInUseTest, SecondOpenerIsRefusedUntilTheFirstCloses)
     if (c.first != Opener::OurPort)
     {
         ASSERT_TRUE(WaitUntil([&] { return pending() == 4; }, 5s));
+        // Settings of the holder's own, unlike the raw line this program would set up.
+        termios tio{};
+        ASSERT_EQ(::tcgetattr(m_fds[0], &tio), 0);
+        tio.c_lflag |= ICANON | ECHO;
+        tio.c_iflag |= ICRNL;
+        ASSERT_EQ(::tcsetattr(m_fds[0], TCSANOW, &tio), 0);
     }
+    const auto settings = LineSettings();  // which the refused opener must leave alone
 
     // Where the exclusive mark binds (not for root), a program is refused before it can lock.
     const int refusal =
         c.second == Opener::LockingProgram && ::geteuid() != 0 ? EBUSY : c.refusal;
-    const std::size_t before = OpenDescriptorCount();
+    const std::size_t before = PortDescriptorCount(m_pty.SlavePath());
     EXPECT_EQ(Claim(c.second, 1), refusal);
-    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(PortDescriptorCount(m_pty.SlavePath()), before);
+    EXPECT_EQ(LineSettings(), settings);
     EXPECT_FALSE(m_ports[1]->m_isOpen);
     if (c.first == Opener::OurPort)
     {
@@ -439,7 +467,7 @@ protected:
 TEST_P(OutOfRangeOptionTest, ThrowsClosesTheHandleAndAllowsALaterOpen)
 {
     const OutOfRangeCase& c = GetParam();
-    const std::size_t before = OpenDescriptorCount();
+    const std::size_t before = PortDescriptorCount(m_pty.SlavePath());
     try
     {
         m_port->Open(m_pty.SlavePath(), 19200, c.characterSize, c.parity, c.stopBits);
@@ -450,7 +478,7 @@ TEST_P(OutOfRangeOptionTest, ThrowsClosesTheHandleAndAllowsALaterOpen)
         EXPECT_STREQ(e.what(), c.text);
     }
     EXPECT_FALSE(m_port->m_isOpen);
-    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(PortDescriptorCount(m_pty.SlavePath()), before);
     EXPECT_EQ(LineSpeed(), static_cast<speed_t>(B19200));  // applied before the bad option
 
     ASSERT_EQ(OpenPort(), std::error_code());
@@ -487,11 +515,11 @@ class RefusedOptionTest : public SerialPortTest, public testing::WithParamInterf
 TEST_P(RefusedOptionTest, ReturnsTheErrorAndLeavesThePortClosedForTheNextOpen)
 {
     const RefusedCase& c = GetParam();
-    const std::size_t before = OpenDescriptorCount();
+    const std::size_t before = PortDescriptorCount(m_pty.SlavePath());
     EXPECT_EQ(m_port->Open(m_pty.SlavePath(), c.baudRate, 8, 0, c.stopBits),
               asio::error::make_error_code(c.error));
     EXPECT_FALSE(m_port->m_isOpen);
-    EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_EQ(PortDescriptorCount(m_pty.SlavePath()), before);
 
     ASSERT_EQ(OpenPort(), std::error_code());
     EXPECT_TRUE(Exchange("ok", "AT\r"));
