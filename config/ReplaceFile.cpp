@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -64,22 +65,12 @@ void SyncDirectory(const std::string& dir)
     ::close(fd);
 }
 
-// Writes text over the file at target, as the program always did before it saved through
-// a temporary file: the same file, so its owner, mode and other names stay. create is for
-// a dangling link, whose target the open creates. Overwriting first and cutting the rest
-// after needs no new space on a full disk when the text does not grow.
-int WriteInPlace(const std::string& target, const std::string& text, bool create)
+// Writes text over the file open at fd, as the program always did before it saved through
+// a temporary file: the same file, so its owner, mode, other names and attributes stay.
+// Overwriting first and cutting the rest after needs no new space on a full disk when the
+// text does not grow. Closes fd.
+int WriteInPlace(int fd, const std::string& text)
 {
-    const int fd = ::open(target.c_str(),
-                          O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-    {
-        ::close(fd);
-        return -1;
-    }
     const bool written = WriteAll(fd, text) && ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 &&
                          ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
@@ -102,70 +93,84 @@ bool TakeOwnerAndMode(int fd, const struct stat& old)
            now.st_gid == old.st_gid && (now.st_mode & 07777) == (old.st_mode & 07777);
 }
 
+// True when the file has an extended attribute (an ACL is one), which a new file would lack.
+bool HasExtendedAttributes(int fd)
+{
+    return ::flistxattr(fd, nullptr, 0) > 0;
+}
+
+// The name a rename must replace: path, or where the symbolic link at path leads (the link
+// stays). False when that cannot be told.
+bool NameToReplace(const std::string& path, std::string& target)
+{
+    struct stat st;
+    target = path;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return true;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return false;
+    target = resolved;
+    ::free(resolved);
+    return true;
+}
+
+constexpr int kNotReplaced = 1;
+
+// Puts text in a new file beside target, with old's owner, group and mode, and renames it over
+// target. 0 done; -2 the text could not be written; kNotReplaced when the new file cannot be
+// made like the old or cannot take its name (target is then as it was).
+int RenameOver(const std::string& target, const struct stat& old, const std::string& text)
+{
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string tempPath;
+    const int fd = CreateTemporaryBeside(dir, target.substr(dir.size()), tempPath);
+    if (fd < 0)
+        return kNotReplaced;  // a folder the user may not write can still hold a file he may
+    int result = kNotReplaced;
+    if (TakeOwnerAndMode(fd, old))
+        result = WriteAll(fd, text) && ::fsync(fd) == 0 ? 0 : -2;
+    if (::close(fd) != 0 && result == 0)
+        result = -2;
+    // Refused for the name rather than the file (one mounted on it, say): the open showed the
+    // file itself may be written.
+    if (result == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0)
+        result = kNotReplaced;
+    if (result == 0)
+        SyncDirectory(dir);
+    else
+        ::unlink(tempPath.c_str());
+    return result;
+}
+
 }  // namespace
 
 int ReplaceFile(const std::string& path, const std::string& text)
 {
-    std::string target = path;
-    // Replace what a symbolic link points at, not the link itself; a link to nothing yet
-    // is opened, which creates its target.
-    struct stat st;
-    bool dangling = false;
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-    {
-        if (char* resolved = ::realpath(target.c_str(), nullptr))
-        {
-            target = resolved;
-            ::free(resolved);
-        }
-        else
-            dangling = true;
-    }
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
-        return -1;  // a directory or a device is not a configuration file to replace
-    // The rename below needs only a writable directory; a file the user may not write
-    // (write-protected, or someone else's) must stay as it is, as if it were written in place.
-    if (exists && ::access(target.c_str(), W_OK) != 0)
-        return -1;
-    if (dangling)
-        return WriteInPlace(target, text, true);
-    // A rename would give the new text to this name only; the file's other names would keep the old.
-    if (exists && st.st_nlink > 1)
-        return WriteInPlace(target, text, false);
-
-    const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string base = target.substr(dir.size());
-    if (base.empty())
-        return -1;
-
-    std::string tempPath;
-    const int fd = CreateTemporaryBeside(dir, base, tempPath);
+    // Opened as writing the file directly would open it, so the system judges what the user
+    // may write: a write-protected or someone else's file, or a link another user left in a
+    // sticky folder, is refused here. Not cut yet: the text may still go to a new file.
+    constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), kFlags);
+    if (fd < 0 && errno == ENOENT)
+        fd = ::open(path.c_str(), kFlags | O_CREAT, 0666);
     if (fd < 0)
-        // A folder the user may not write can still hold a file he may.
-        return exists ? WriteInPlace(target, text, false) : -1;
-    if (exists && !TakeOwnerAndMode(fd, st))
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
     {
         ::close(fd);
-        ::unlink(tempPath.c_str());
-        return WriteInPlace(target, text, false);
+        return -1;
     }
-
-    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed)
-    {
-        ::unlink(tempPath.c_str());
-        return -2;
-    }
-    if (::rename(tempPath.c_str(), target.c_str()) != 0)
-    {
-        // A sticky folder keeps others from replacing a file even where they may write it.
-        const bool refused = errno == EPERM || errno == EACCES;
-        ::unlink(tempPath.c_str());
-        return exists && refused ? WriteInPlace(target, text, false) : -1;
-    }
-    SyncDirectory(dir);
-    return 0;
+    // A rename would give the new text to this name only (the file's other names keep the
+    // old) and drop the file's extended attributes.
+    std::string target;
+    if (st.st_nlink > 1 || HasExtendedAttributes(fd) || !NameToReplace(path, target))
+        return WriteInPlace(fd, text);
+    const int result = RenameOver(target, st, text);
+    if (result == kNotReplaced)
+        return WriteInPlace(fd, text);
+    ::close(fd);
+    return result;
 }
