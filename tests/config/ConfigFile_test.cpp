@@ -276,6 +276,7 @@ enum class Link { None, Hard, Symbolic, Dangling, OtherUsersSymbolic, MountedOnI
 constexpr uid_t kSame = static_cast<uid_t>(-1);  // the owner chown leaves as it is
 constexpr uid_t kOther = 4242;
 constexpr uid_t kNobody = 65534;
+constexpr char kUnreachable[] = "user nobody cannot reach the temporary folder; set TMPDIR to one anyone may enter";
 
 struct KeepCase
 {
@@ -301,6 +302,8 @@ TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
     if (c.link == Link::OtherUsersSymbolic && ReadBytes("/proc/sys/fs/protected_symlinks") != "1\n")
         GTEST_SKIP() << "fs.protected_symlinks is off: the system follows any user's link";
     TempDir dir;
+    if (c.asOrdinaryUser && !OrdinaryUserCanReach(dir.Path()))
+        GTEST_SKIP() << kUnreachable;
     const fs::path file = dir / "a.json";
     const bool symbolic = c.link == Link::Symbolic || c.link == Link::Dangling || c.link == Link::OtherUsersSymbolic;
     const fs::path saveAs = symbolic ? dir / "link.json" : file;
@@ -377,6 +380,8 @@ TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
     // The directory lets anyone create and rename; only the file itself is protected.
     TempDir dir;
+    if (!OrdinaryUserCanReach(dir.Path()))
+        GTEST_SKIP() << kUnreachable;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0444);
     ::chmod(dir.Path().c_str(), 0777);
