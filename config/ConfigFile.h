@@ -57,16 +57,9 @@ public:
     static void BuildDocument(const std::vector<ConfigItem>& items, rapidjson::Document& document);
 
     // Writes items as a pretty-printed file (UTF-8, CR LF, 4-space indent) at path, which is
-    // narrowed to the file-name encoding (WideToFileName). A symbolic link stays a link: the
-    // file it points at is written. The text goes to a temporary file beside the target
-    // first and replaces the target only once it is complete and on disk, so a failure
-    // leaves an existing file as it was. Where that rename would lose what writing in place
-    // keeps (a folder the user may not write, another user's file or group, a file with
-    // several links, a dangling link), the file is written in place instead.
-    // 0 success; -1 the path cannot be converted, names no regular file, the file is
-    // write-protected for the user, or it can be neither replaced nor opened for writing;
-    // -2 the writer, a write, cutting the file to length, the flush to disk or the close
-    // failed (written in place, the file may then hold part of the text).
+    // narrowed to the file-name encoding (WideToFileName), through ReplaceFile. 0 success;
+    // -1 the path cannot be converted, or ReplaceFile's -1; -2 the writer failed, or
+    // ReplaceFile's -2.
     static int Save(std::wstring path, const std::vector<ConfigItem>& items);
 
     // Reads the file at path (narrowed like Save's; UTF-8, UTF-16 LE/BE or UTF-32 LE/BE,

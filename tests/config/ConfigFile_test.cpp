@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -268,11 +270,13 @@ TEST(ConfigFileSave, FailedWriteLeavesThePreviousFileUntouched)
 }
 
 // Saving must keep what writing the file in place keeps: the file itself (its inode, so
-// its other names see the new text), its owner, group and mode, and a symbolic link.
-enum class Link { None, Hard, Symbolic, Dangling };
+// its other names see the new text), its owner, group and mode, its attributes, and a
+// symbolic link; and it must not write where writing in place is refused.
+enum class Link { None, Hard, Symbolic, Dangling, OtherUsersSymbolic, MountedOnItself };
 constexpr uid_t kSame = static_cast<uid_t>(-1);  // the owner chown leaves as it is
 constexpr uid_t kOther = 4242;
 constexpr uid_t kNobody = 65534;
+constexpr char kUnreachable[] = "user nobody cannot reach the temporary folder; set TMPDIR to one anyone may enter";
 
 struct KeepCase
 {
@@ -282,6 +286,8 @@ struct KeepCase
     uid_t owner, group;   // of "a.json", the file checked
     Link link;            // a second name for it, which is saved to where symbolic
     bool asOrdinaryUser;  // saved by user nobody where the suite runs as root
+    bool userAttribute = false;
+    int result = 0;       // -1: the file keeps its old text
 };
 
 class ConfigFileSaveKeeps : public testing::TestWithParam<KeepCase>
@@ -291,21 +297,36 @@ class ConfigFileSaveKeeps : public testing::TestWithParam<KeepCase>
 TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
 {
     const KeepCase& c = GetParam();
-    if ((c.owner != kSame || c.group != kSame) && ::geteuid() != 0)
-        GTEST_SKIP() << "giving a file to another user or group needs root";
+    if ((c.owner != kSame || c.group != kSame || c.link == Link::OtherUsersSymbolic) && ::geteuid() != 0)
+        GTEST_SKIP() << "giving a file or a link to another user or group needs root";
+    if (c.link == Link::OtherUsersSymbolic && ReadBytes("/proc/sys/fs/protected_symlinks") != "1\n")
+        GTEST_SKIP() << "fs.protected_symlinks is off: the system follows any user's link";
     TempDir dir;
+    if (c.asOrdinaryUser && !OrdinaryUserCanReach(dir.Path()))
+        GTEST_SKIP() << kUnreachable;
     const fs::path file = dir / "a.json";
-    const fs::path saveAs = c.link == Link::Symbolic || c.link == Link::Dangling ? dir / "link.json" : file;
+    const bool symbolic = c.link == Link::Symbolic || c.link == Link::Dangling || c.link == Link::OtherUsersSymbolic;
+    const fs::path saveAs = symbolic ? dir / "link.json" : file;
     if (c.link != Link::Dangling)
     {
         WriteBytes(file, "old");
         ASSERT_EQ(::chown(file.c_str(), c.owner, c.group), 0);
         ASSERT_EQ(::chmod(file.c_str(), c.fileMode), 0);
     }
+    if (c.userAttribute && ::setxattr(file.c_str(), "user.q310", "1", 1, 0) != 0)
+        GTEST_SKIP() << "no user attributes in the temporary folder: " << std::strerror(errno);
     if (c.link == Link::Hard)
         fs::create_hard_link(file, dir / "b.json");
-    else if (c.link != Link::None)
+    else if (symbolic)
         fs::create_symlink("a.json", saveAs);
+    if (c.link == Link::OtherUsersSymbolic)
+    {
+        ASSERT_EQ(::lchown(saveAs.c_str(), kOther, kOther), 0);
+    }
+    if (c.link == Link::MountedOnItself && ::mount(file.c_str(), file.c_str(), nullptr, MS_BIND, nullptr) != 0)
+    {
+        GTEST_SKIP() << "cannot bind-mount a file here: " << std::strerror(errno);
+    }
     struct stat before{};
     const bool existed = ::stat(file.c_str(), &before) == 0;
     const std::size_t entries = dir.EntryCount();
@@ -314,9 +335,11 @@ TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
     const auto save = [&] { return ConfigFile::Save(Wide(saveAs), {}); };
     const int result = c.asOrdinaryUser ? RunAsOrdinaryUser(save) : save();
     ::chmod(dir.Path().c_str(), 0755);
+    if (c.link == Link::MountedOnItself)
+        ::umount(file.c_str());
 
-    ASSERT_EQ(result, 0);
-    EXPECT_EQ(ReadBytes(file), ReadBytes(kData / "empty.json"));
+    ASSERT_EQ(result, c.result);
+    EXPECT_EQ(ReadBytes(file), c.result == 0 ? ReadBytes(kData / "empty.json") : "old");
     EXPECT_EQ(fs::is_symlink(saveAs), saveAs != file);
     EXPECT_EQ(dir.EntryCount(), entries + (existed ? 0 : 1));  // no temporary file left
     struct stat after{};
@@ -325,6 +348,10 @@ TEST_P(ConfigFileSaveKeeps, TheFileItsOwnerModeAndLinks)
     if (existed)
     {
         EXPECT_EQ(kept(after), kept(before)) << "owner, group, mode, links";
+    }
+    if (c.userAttribute)
+    {
+        EXPECT_EQ(::getxattr(file.c_str(), "user.q310", nullptr, 0), 1) << "the user attribute";
     }
 }
 
@@ -340,13 +367,21 @@ INSTANTIATE_TEST_SUITE_P(
         KeepCase{"OtherUsersFileSavedByRoot", 0755, 0640, kOther, kOther, Link::None, false},
         KeepCase{"FileWithAnotherName", 0755, 0640, kSame, kSame, Link::Hard, false},
         KeepCase{"SymbolicLinkToAFile", 0755, 0600, kSame, kSame, Link::Symbolic, false},
-        KeepCase{"SymbolicLinkToNothingYet", 0777, 0, kSame, kSame, Link::Dangling, true}),
+        KeepCase{"SymbolicLinkToNothingYet", 0777, 0, kSame, kSame, Link::Dangling, true},
+        KeepCase{"FileWithAUserAttribute", 0755, 0640, kSame, kSame, Link::None, false, true},
+        // A rename onto a mount point fails; writing the file does not.
+        KeepCase{"FileMountedOnItsName", 0755, 0640, kSame, kSame, Link::MountedOnItself, false},
+        // The system follows no link another user left in a sticky folder, root neither.
+        KeepCase{"OtherUsersLinkInAStickyFolderSavedByRoot", 01777, 0600, kSame, kSame, Link::OtherUsersSymbolic,
+                 false, false, -1}),
     CaseName());
 
 TEST(ConfigFileSave, WriteProtectedFileGivesMinusOneAndKeepsTheFile)
 {
     // The directory lets anyone create and rename; only the file itself is protected.
     TempDir dir;
+    if (!OrdinaryUserCanReach(dir.Path()))
+        GTEST_SKIP() << kUnreachable;
     WriteBytes(dir / "a.json", "old");
     ::chmod((dir / "a.json").c_str(), 0444);
     ::chmod(dir.Path().c_str(), 0777);

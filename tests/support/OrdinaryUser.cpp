@@ -25,3 +25,8 @@ int RunAsOrdinaryUser(const std::function<int()>& what)
     }
     return WIFEXITED(status) ? static_cast<int8_t>(WEXITSTATUS(status)) : 100;
 }
+
+bool OrdinaryUserCanReach(const std::filesystem::path& path)
+{
+    return RunAsOrdinaryUser([&] { return ::access(path.c_str(), F_OK); }) == 0;
+}
