@@ -151,13 +151,17 @@ int ReplaceFile(const std::string& path, const std::string& text)
     // Opened as writing the file directly would open it, so the system judges what the user
     // may write: a write-protected or someone else's file, or a link another user left in a
     // sticky folder, is refused here. Not cut yet: the text may still go to a new file.
+    // A device or a FIFO is no configuration file, and merely opening one may act on it (a
+    // serial line's modem signals), so those are refused without opening them.
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return -1;
     constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int fd = ::open(path.c_str(), kFlags);
     if (fd < 0 && errno == ENOENT)
         fd = ::open(path.c_str(), kFlags | O_CREAT, 0666);
     if (fd < 0)
         return -1;
-    struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
     {
         ::close(fd);

@@ -11,7 +11,8 @@
 // other names, an owner, group or mode the user cannot give, a folder the user may not
 // write) or cannot replace the name (a file mounted on it), the file is written in place
 // instead.
-// 0 success; -1 path names no regular file or cannot be opened for writing; -2 a write,
+// 0 success; -1 path names no regular file (a device or a FIFO is not even opened) or
+// cannot be opened for writing; -2 a write,
 // cutting the file to length, the flush to disk or the close failed (written in place, the
 // file may then hold part of the text; a file the open created stays).
 int ReplaceFile(const std::string& path, const std::string& text);

@@ -5,9 +5,11 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <sys/mount.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <sys/wait.h>
@@ -217,7 +219,17 @@ TEST(ConfigFileSave, PathThatCannotBeOpenedGivesMinusOneAndWritesNothing)
     EXPECT_EQ(ConfigFile::Save(Wide(dir / "sub.json"), ExampleSaveList()), -1);
     EXPECT_EQ(ReadBytes(dir / "sub.json" / "keep"), "keep");
     EXPECT_EQ(ConfigFile::Save(L"", ExampleSaveList()), -1);
-    EXPECT_EQ(dir.EntryCount(), 1u);
+    // A FIFO, like a device, is refused without being opened (opening a device may act on it).
+    ASSERT_EQ(::mkfifo((dir / "fifo.json").c_str(), 0666), 0);
+    const int reader = ::open((dir / "fifo.json").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(watch, (dir / "fifo.json").c_str(), IN_OPEN), 0);
+    EXPECT_EQ(ConfigFile::Save(Wide(dir / "fifo.json"), ExampleSaveList()), -1);
+    char event[sizeof(inotify_event) + NAME_MAX + 1];
+    EXPECT_LT(::read(watch, event, sizeof event), 0) << "the FIFO was opened";
+    ::close(watch);
+    ::close(reader);
+    EXPECT_EQ(dir.EntryCount(), 2u);
 }
 
 TEST(ConfigFileSave, UnrepresentablePathIsRefusedRatherThanNarrowedToAnotherFile)
