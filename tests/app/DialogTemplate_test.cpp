@@ -1,5 +1,6 @@
 #include "app/DialogTemplate.h"
 
+#include <algorithm>
 #include <clocale>
 #include <string>
 #include <tuple>
@@ -121,7 +122,7 @@ TEST_F(DialogTemplateTest, RadioButtonsAndCheckBoxesAreNeverSmallerThanTheyNeed)
     }
 }
 
-TEST_F(DialogTemplateTest, ADropListTooNarrowForItsWidestItemIsStyledNarrowerBeforeItGrows)
+TEST_F(DialogTemplateTest, ADropListTooNarrowForItsWidestItemIsStyledNarrowerBeforeItGrowsOrMakesRoom)
 {
     wxPanel* panel = Build(IDD_GENERAL_INFO);
     auto* baud = wxDynamicCast(panel->FindWindow(IDC_COMBO_UART_BAUDRATE), wxChoice);
@@ -133,6 +134,27 @@ TEST_F(DialogTemplateTest, ADropListTooNarrowForItsWidestItemIsStyledNarrowerBef
     const ComboRow shortRows[] = {{L"1", 1}};
     FillComboBox(parity, shortRows, 1);  // fits as it is, whatever the fonts
     EXPECT_FALSE(IsNarrowDropList(parity));
+
+    // Far too long for the room beside it: the lists to its right move, and the group box
+    // around the row and the page widen to hold them.
+    auto* stopBits = panel->FindWindow(IDC_COMBO_UART_STOPBIT);
+    auto* dataBits = panel->FindWindow(IDC_COMBO_UART_DATABIT);
+    const wxStaticBox* box = nullptr;
+    for (wxWindow* child : panel->GetChildren())
+    {
+        if (wxDynamicCast(child, wxStaticBox) && child->GetRect().Contains(dataBits->GetRect()))
+            box = wxDynamicCast(child, wxStaticBox);
+    }
+    ASSERT_NE(box, nullptr);
+    const int pageWidth = panel->GetClientSize().x;
+    const ComboRow longRows[] = {{L"an item far wider than the whole row of lists", 1}};
+    FillComboBox(parity, longRows, 1);
+    EXPECT_GE(parity->GetSize().x, parity->GetTextExtent(longRows[0].text).x);
+    EXPECT_EQ(baud->GetRect(), templateRect);
+    EXPECT_GT(stopBits->GetPosition().x, parity->GetRect().GetRight());
+    EXPECT_GT(dataBits->GetPosition().x, stopBits->GetRect().GetRight());
+    EXPECT_GT(box->GetRect().GetRight(), dataBits->GetRect().GetRight());
+    EXPECT_GT(panel->GetClientSize().x, std::max(pageWidth - 1, box->GetRect().GetRight()));
 }
 
 // The size GTK wants for a control's content, free of the size wx set on it.
