@@ -89,8 +89,8 @@ bool InColumn(const std::vector<wxWindow*>& column, const wxWindow* window)
     return std::find(column.begin(), column.end(), window) != column.end();
 }
 
-// What stands beside a column: the controls in its rows to its right and to its left, and
-// the group boxes around it.
+// What stands beside a column: the controls in its rows to its right, which may be moved,
+// the group boxes around it, which may be widened, and how far it may grow without either.
 struct Surroundings
 {
     std::vector<wxWindow*> right;

@@ -12,7 +12,7 @@
 // write) or cannot replace the name (a file mounted on it), the file is written in place
 // instead.
 // 0 success; -1 path names no regular file (a device or a FIFO is not even opened) or
-// cannot be opened for writing; -2 a write,
-// cutting the file to length, the flush to disk or the close failed (written in place, the
-// file may then hold part of the text; a file the open created stays).
+// cannot be opened for writing; -2 a write, cutting the file to length, the flush to disk
+// or the close failed (written in place, the file may then hold part of the text; a file
+// the open created stays).
 int ReplaceFile(const std::string& path, const std::string& text);

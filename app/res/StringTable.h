@@ -17,8 +17,9 @@ public:
     static Language GetLanguage();
     // Forces a language (tests, or a caller that knows better than the environment).
     static void SetLanguage(Language language);
-    // Korean when the user's language is Korean, else English: the locale's language (LC_ALL,
-    // then LC_MESSAGES, then LANG), or LANGUAGE's first entry when that locale is not "C".
+    // Korean when the user's language is Korean, else English: the first entry of LANGUAGE
+    // that names Korean or English, unless the locale is "C"; otherwise the locale's
+    // language (LC_ALL, then LC_MESSAGES, then LANG).
     static Language DetectLanguage();
 
     // The text of a string id in the language in use; empty when the table has no such id.

@@ -1,7 +1,6 @@
 #include "app/DialogTemplate.h"
 
 #include <algorithm>
-#include <clocale>
 #include <string>
 #include <tuple>
 
@@ -180,11 +179,20 @@ wxSize NaturalSize(wxWindow* control)
 // Every window of the program in which texts must show whole.
 enum class ShownWindow { ComSettings, MainDialog, AboutBox };
 
-// Each case runs in a child started in the locale a user has (LANG), whose fonts the
-// program's start-up takes: under ko_KR.UTF-8 even Latin text is drawn in a Korean font.
-class TextsShowWhole
-    : public GuiTest,
-      public testing::WithParamInterface<std::tuple<ShownWindow, StringTable::Language, const char*>>
+// The environment a user starts the program in: the locale, whose fonts the start-up takes
+// (under ko_KR.UTF-8 even Latin text is drawn in a Korean font), and LANGUAGE, with the
+// interface language the program picks from them.
+struct UserEnvironment
+{
+    const char* name;
+    const char* lang;
+    const char* language;  // LANGUAGE, nullptr for none
+    StringTable::Language expected;
+};
+
+// Each case runs in a child started in the environment a user has.
+class TextsShowWhole : public GuiTest,
+                       public testing::WithParamInterface<std::tuple<ShownWindow, UserEnvironment>>
 {
 protected:
     ~TextsShowWhole() override
@@ -265,14 +273,12 @@ protected:
 
 TEST_P(TextsShowWhole, EveryTextAndEveryItemOfEveryListShowsWholeWithoutCoveringItsNeighbours)
 {
-    const char* lang = std::get<2>(GetParam());
-    if (!InLocaleChild())
-    {
-        EXPECT_EQ(RunInLocaleChild(lang), 0) << "the child run in " << lang << " failed (its output is above)";
+    const UserEnvironment& user = std::get<1>(GetParam());
+    if (!InChildStartedIn(user.lang, user.language))
         return;
-    }
-    ASSERT_STREQ(std::setlocale(LC_CTYPE, nullptr), lang) << "is the locale installed? (locale -a)";
-    ScopedLanguage language(std::get<1>(GetParam()));
+    // The language the program picks at start-up, not the fixture's.
+    ScopedLanguage language(StringTable::DetectLanguage());
+    ASSERT_EQ(StringTable::GetLanguage(), user.expected);
     Open();
     std::vector<wxWindow*> controls;
     Collect(m_window, controls);
@@ -335,22 +341,24 @@ TEST_P(TextsShowWhole, EveryTextAndEveryItemOfEveryListShowsWholeWithoutCovering
     }
 }
 
-std::string WindowAndLanguage(const testing::TestParamInfo<TextsShowWhole::ParamType>& info)
+std::string WindowAndEnvironment(const testing::TestParamInfo<TextsShowWhole::ParamType>& info)
 {
     const ShownWindow window = std::get<0>(info.param);
     const std::string name = window == ShownWindow::ComSettings ? "ComSettings"
                              : window == ShownWindow::MainDialog ? "MainDialog"
                                                                  : "AboutBox";
-    const std::string locale = std::get<2>(info.param) == std::string("C.UTF-8") ? "InC" : "InKorean";
-    return name + LanguageName({std::get<1>(info.param), info.index}) + locale;
+    return name + std::get<1>(info.param).name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, TextsShowWhole,
     testing::Combine(
         testing::Values(ShownWindow::ComSettings, ShownWindow::MainDialog, ShownWindow::AboutBox),
-        kBothLanguages, testing::Values("ko_KR.UTF-8", "C.UTF-8")),
-    WindowAndLanguage);
+        testing::Values(UserEnvironment{"KoreanInKorean", "ko_KR.UTF-8", nullptr, StringTable::Language::Korean},
+                        UserEnvironment{"EnglishInKorean", "ko_KR.UTF-8", "en", StringTable::Language::English},
+                        UserEnvironment{"EnglishInC", "C.UTF-8", nullptr, StringTable::Language::English},
+                        UserEnvironment{"KoreanInC", "C.UTF-8", "ko", StringTable::Language::Korean})),
+    WindowAndEnvironment);
 
 TEST_F(DialogTemplateTest, ADigitsOnlyEditRefusesOtherCharacters)
 {

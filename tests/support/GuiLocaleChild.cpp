@@ -1,6 +1,8 @@
 #include "support/GuiLocaleChild.h"
 
 #include <cerrno>
+#include <chrono>
+#include <clocale>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -9,15 +11,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/Watchdog.h"
+
 extern char** environ;
 
 namespace {
 
 constexpr char kChildMark[] = "Q310_LOCALE_CHILD";
 
-}  // namespace
-
-int RunInLocaleChild(const char* lang)
+// Runs the running test in the child; its exit status, -1 when it did not exit.
+int RunInChild(const char* lang, const char* language)
 {
     const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
     const std::string filter =
@@ -31,6 +34,8 @@ int RunInLocaleChild(const char* lang)
             env.push_back(entry);
     }
     env.push_back(std::string("LANG=") + lang);
+    if (language)
+        env.push_back(std::string("LANGUAGE=") + language);
     env.push_back(std::string(kChildMark) + "=1");
     std::vector<char*> envp;
     for (std::string& entry : env)
@@ -51,7 +56,20 @@ int RunInLocaleChild(const char* lang)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool InLocaleChild()
+}  // namespace
+
+bool InChildStartedIn(const char* lang, const char* language)
 {
-    return std::getenv(kChildMark) != nullptr;
+    if (!std::getenv(kChildMark))
+    {
+        Watchdog watchdog{std::chrono::seconds(90), "test run in a child started in a locale"};
+        EXPECT_EQ(RunInChild(lang, language), 0) << "the child run in " << lang << " failed (its output is above)";
+        return false;
+    }
+    const char* taken = std::setlocale(LC_CTYPE, nullptr);
+    if (taken && std::string(taken) == lang)
+        return true;
+    ADD_FAILURE() << "the start-up took the locale " << (taken ? taken : "(none)") << ", not " << lang
+                  << "; is it installed? (locale -a)";
+    return false;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-// Runs the running test alone in a child copy of the test program whose environment names
-// only lang as its locale (no other LC_* variable, no LANGUAGE), so that the child's
-// start-up takes that locale as the program's does, fonts included. Returns the child's
-// exit status (-1 when it did not exit).
-int RunInLocaleChild(const char* lang);
-
-// Whether this is such a child.
-bool InLocaleChild();
+// For a test that must run as the program runs for a user in a locale, fonts included.
+// Called first thing in the test: in the test program it runs the test again, alone, in a
+// child copy of the program whose environment names only lang as its locale (LANG; no
+// LC_* variable) and, where given, language as LANGUAGE; it expects that run to pass and
+// returns false. In the child it checks that the start-up took lang and returns true when
+// it did.
+bool InChildStartedIn(const char* lang, const char* language = nullptr);
